@@ -1,0 +1,20 @@
+# Native unit tests of the portable core and the benchmarks.
+enable_testing()
+find_package(GTest REQUIRED)
+find_package(ICU REQUIRED COMPONENTS uc i18n)
+include(GoogleTest)
+
+add_library(tarn_test_support STATIC tests/native/icu_text_services.cpp)
+target_link_libraries(tarn_test_support PUBLIC tarn_core ICU::uc ICU::i18n)
+
+add_executable(tarn_core_tests
+  frame/automation_error_test.cpp
+  frame/checked_math_test.cpp
+  strings/text_rules_test.cpp
+  strings/occurrence_search_test.cpp
+)
+target_link_libraries(tarn_core_tests PRIVATE tarn_test_support GTest::gtest_main)
+gtest_discover_tests(tarn_core_tests DISCOVERY_TIMEOUT 60)
+
+add_executable(tarn_bench_search bench/search_bench.cpp)
+target_link_libraries(tarn_bench_search PRIVATE tarn_test_support)

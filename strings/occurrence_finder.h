@@ -1,0 +1,125 @@
+// Finds every occurrence of a pattern in a text by exact comparison of UTF-16
+// code units, in linear time.
+//
+// The common case scans for the pattern's first code unit (16 units at a time
+// where SSE2 is available) and checks each candidate with one comparison. Texts
+// that make that quadratic (long runs of the first unit, self-overlapping
+// patterns) are caught by a work budget: once candidate checks have cost more
+// than a fixed multiple of the text scanned, the rest is matched with
+// Knuth-Morris-Pratt, which never looks at a text unit twice.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace tarn {
+
+// Position of the first unit equal to c in [p, end), or end.
+inline const char16_t* FindCodeUnit(const char16_t* p, const char16_t* end, char16_t c) {
+#if defined(__SSE2__)
+  const __m128i needle = _mm_set1_epi16(static_cast<short>(c));
+  while (end - p >= 16) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 8));
+    const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(a, needle))) |
+                          (static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(b, needle))) << 16);
+    if (mask != 0) return p + (__builtin_ctz(mask) >> 1);
+    p += 16;
+  }
+#endif
+  for (; p < end; ++p) {
+    if (*p == c) return p;
+  }
+  return end;
+}
+
+class OccurrenceFinder {
+ public:
+  // The pattern must not be empty; the finder keeps a view of it.
+  explicit OccurrenceFinder(std::u16string_view pattern) : pattern_(pattern) {}
+
+  // Calls visit(pos) with the 0-based position of every occurrence at or after
+  // `from`, in ascending order and overlapping ones included, until visit
+  // returns false or the text ends.
+  template <typename Visit>
+  void ForEach(std::u16string_view text, size_t from, Visit&& visit) const;
+
+  // 0-based position of the first occurrence at or after `from`, or npos.
+  size_t FindFrom(std::u16string_view text, size_t from) const {
+    size_t found = std::u16string_view::npos;
+    ForEach(text, from, [&found](size_t pos) {
+      found = pos;
+      return false;
+    });
+    return found;
+  }
+
+ private:
+  template <typename Visit>
+  void MatchWithFailureTable(std::u16string_view text, size_t from, Visit& visit) const;
+
+  std::u16string_view pattern_;
+  mutable std::vector<uint32_t> failure_;
+};
+
+template <typename Visit>
+void OccurrenceFinder::ForEach(std::u16string_view text, size_t from, Visit&& visit) const {
+  const size_t m = pattern_.size();
+  if (m == 0 || from > text.size() || text.size() - from < m) return;
+  const char16_t* const begin = text.data();
+  const char16_t* const last = begin + (text.size() - m);  // last possible start
+  const char16_t first = pattern_[0];
+  const char16_t* const rest = pattern_.data() + 1;
+  const size_t rest_len = m - 1;
+
+  // Candidate checks may cost this much beyond the text scanned before the
+  // matcher switches to the failure table.
+  size_t budget = 4 * m + 64;
+  const char16_t* p = begin + from;
+  while (p <= last) {
+    p = FindCodeUnit(p, last + 1, first);
+    if (p > last) return;
+    size_t i = 0;
+    while (i < rest_len && p[1 + i] == rest[i]) ++i;
+    if (i == rest_len && !visit(static_cast<size_t>(p - begin))) return;
+    if (i + 1 > budget) {
+      MatchWithFailureTable(text, static_cast<size_t>(p - begin) + 1, visit);
+      return;
+    }
+    budget -= i + 1;
+    budget += 4;  // every step forward earns a little budget back
+    ++p;
+  }
+}
+
+template <typename Visit>
+void OccurrenceFinder::MatchWithFailureTable(std::u16string_view text, size_t from, Visit& visit) const {
+  const size_t m = pattern_.size();
+  if (failure_.empty()) {
+    // failure_[i]: length of the longest proper border of pattern_[0..i].
+    failure_.assign(m, 0);
+    uint32_t k = 0;
+    for (size_t i = 1; i < m; ++i) {
+      while (k > 0 && pattern_[i] != pattern_[k]) k = failure_[k - 1];
+      if (pattern_[i] == pattern_[k]) ++k;
+      failure_[i] = k;
+    }
+  }
+  size_t matched = 0;
+  for (size_t i = from; i < text.size(); ++i) {
+    while (matched > 0 && text[i] != pattern_[matched]) matched = failure_[matched - 1];
+    if (text[i] == pattern_[matched]) ++matched;
+    if (matched == m) {
+      if (!visit(i + 1 - m)) return;
+      matched = failure_[m - 1];
+    }
+  }
+}
+
+}  // namespace tarn
