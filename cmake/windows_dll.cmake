@@ -1,0 +1,71 @@
+# TarnLib.dll, its type library and resources, the C++ COM test client, and the
+# tests that run them under Wine.
+enable_language(RC)
+
+set(TARN_GENERATED ${CMAKE_BINARY_DIR}/generated)
+file(MAKE_DIRECTORY ${TARN_GENERATED})
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+find_path(TARN_WINE_IDL_DIR oaidl.idl PATHS /usr/include/wine/wine/windows NO_CMAKE_FIND_ROOT_PATH REQUIRED)
+find_path(TARN_STDOLE_DIR stdole2.tlb PATHS /usr/lib/x86_64-linux-gnu/wine/x86_64-windows
+          /usr/lib/i386-linux-gnu/wine/i386-windows NO_CMAKE_FIND_ROOT_PATH REQUIRED)
+
+# The IDL is the single source: widl makes the type library, the header and the
+# GUID definitions; a build step adds what widl cannot express.
+set(TARN_IDL ${PROJECT_SOURCE_DIR}/frame/TarnLib.idl)
+add_custom_command(
+  OUTPUT ${TARN_GENERATED}/TarnLib_widl.tlb ${TARN_GENERATED}/TarnLib_h.h ${TARN_GENERATED}/TarnLib_i.c
+  COMMAND ${TARN_WIDL} --win32 -I ${TARN_WINE_IDL_DIR} -L ${TARN_STDOLE_DIR}
+          -t -o ${TARN_GENERATED}/TarnLib_widl.tlb ${TARN_IDL}
+  COMMAND ${TARN_WIDL} --win32 -I ${TARN_WINE_IDL_DIR} -L ${TARN_STDOLE_DIR}
+          -h -H ${TARN_GENERATED}/TarnLib_h.h -u -U ${TARN_GENERATED}/TarnLib_i.c ${TARN_IDL}
+  DEPENDS ${TARN_IDL}
+  COMMENT "widl: type library, header and GUIDs from TarnLib.idl")
+add_custom_command(
+  OUTPUT ${TARN_GENERATED}/TarnLib.tlb
+  COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/frame/tools/finish_typelib.py
+          ${TARN_GENERATED}/TarnLib_widl.tlb ${TARN_GENERATED}/TarnLib.tlb
+  DEPENDS ${TARN_GENERATED}/TarnLib_widl.tlb ${PROJECT_SOURCE_DIR}/frame/tools/finish_typelib.py
+  COMMENT "Type library: predeclared ids and enumeration help strings")
+add_custom_command(
+  OUTPUT ${TARN_GENERATED}/iid_resources.rc
+  COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/frame/tools/iid_resources.py
+          ${TARN_IDL} ${TARN_GENERATED}/iid_resources.rc
+  DEPENDS ${TARN_IDL} ${PROJECT_SOURCE_DIR}/frame/tools/iid_resources.py
+  COMMENT "_IID_ resources from TarnLib.idl")
+add_custom_target(tarn_typelib DEPENDS ${TARN_GENERATED}/TarnLib.tlb ${TARN_GENERATED}/TarnLib_h.h
+                                       ${TARN_GENERATED}/iid_resources.rc)
+
+# GUID definitions for the DLL and its clients.
+add_library(tarn_guids STATIC ${TARN_GENERATED}/TarnLib_i.c)
+target_include_directories(tarn_guids PUBLIC ${TARN_GENERATED})
+add_dependencies(tarn_guids tarn_typelib)
+
+add_library(TarnLib SHARED
+  frame/com/call_frame.cpp
+  frame/com/module.cpp
+  frame/com/registration.cpp
+  frame/com/win_text_services.cpp
+  frame/com/exports.cpp
+  strings/string_function.cpp
+  collection/ex_collection.cpp
+  network/network.cpp
+  time/time_utility.cpp
+  settings/reg_settings.cpp
+  forms/general_utility.cpp
+  frame/TarnLib.rc
+  frame/TarnLib.def
+)
+set_target_properties(TarnLib PROPERTIES PREFIX "" OUTPUT_NAME TarnLib)
+set_source_files_properties(frame/TarnLib.rc PROPERTIES
+  OBJECT_DEPENDS "${TARN_GENERATED}/TarnLib.tlb;${TARN_GENERATED}/iid_resources.rc")
+target_include_directories(TarnLib PRIVATE ${TARN_GENERATED})
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I ${TARN_GENERATED}")
+target_link_libraries(TarnLib PRIVATE tarn_core tarn_guids oleaut32 ole32 uuid advapi32)
+# The C++ runtime is linked in: the DLL needs only system DLLs.
+target_link_options(TarnLib PRIVATE -static -static-libgcc -static-libstdc++)
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  target_link_options(TarnLib PRIVATE -Wl,--kill-at)
+endif()
+add_dependencies(TarnLib tarn_typelib)
+
+include(cmake/wine_tests.cmake)

@@ -1,0 +1,75 @@
+#include "frame/com/module.h"
+
+
+#include <array>
+
+namespace tarn::com {
+namespace {
+
+HMODULE g_module = nullptr;
+LONG g_objects = 0;
+LONG g_locks = 0;
+
+struct CachedInfo {
+  IID iid;
+  ITypeInfo* info;
+};
+
+// The library has seven interfaces; the cache holds one entry for each.
+ITypeLib* g_typelib = nullptr;
+std::array<CachedInfo, 8> g_infos{};
+size_t g_info_count = 0;
+
+}  // namespace
+
+void SetModuleHandle(HMODULE module) noexcept { g_module = module; }
+HMODULE ModuleHandle() noexcept { return g_module; }
+
+HRESULT ModulePath(wchar_t* buffer, DWORD size) noexcept {
+  const DWORD n = GetModuleFileNameW(g_module, buffer, size);
+  if (n == 0) return HRESULT_FROM_WIN32(GetLastError());
+  if (n >= size) return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
+  return S_OK;
+}
+
+void ObjectCreated() noexcept { InterlockedIncrement(&g_objects); }
+void ObjectDestroyed() noexcept { InterlockedDecrement(&g_objects); }
+void LockModule() noexcept { InterlockedIncrement(&g_locks); }
+void UnlockModule() noexcept { InterlockedDecrement(&g_locks); }
+bool ModuleInUse() noexcept { return g_objects != 0 || g_locks != 0; }
+
+HRESULT LoadModuleTypeLib(ITypeLib** library) noexcept {
+  wchar_t path[MAX_PATH];
+  HRESULT hr = ModulePath(path, MAX_PATH);
+  if (FAILED(hr)) return hr;
+  return LoadTypeLibEx(path, REGKIND_NONE, library);
+}
+
+HRESULT CachedTypeInfo(REFIID iid, ITypeInfo** info) noexcept {
+  for (size_t i = 0; i < g_info_count; ++i) {
+    if (IsEqualIID(g_infos[i].iid, iid)) {
+      *info = g_infos[i].info;
+      return S_OK;
+    }
+  }
+  if (!g_typelib) {
+    const HRESULT hr = LoadModuleTypeLib(&g_typelib);
+    if (FAILED(hr)) return hr;
+  }
+  if (g_info_count == g_infos.size()) return E_UNEXPECTED;
+  ITypeInfo* found = nullptr;
+  const HRESULT hr = g_typelib->GetTypeInfoOfGuid(iid, &found);
+  if (FAILED(hr)) return hr;
+  g_infos[g_info_count++] = {iid, found};
+  *info = found;
+  return S_OK;
+}
+
+void ReleaseTypeInfoCache() noexcept {
+  for (size_t i = 0; i < g_info_count; ++i) g_infos[i].info->Release();
+  g_info_count = 0;
+  if (g_typelib) g_typelib->Release();
+  g_typelib = nullptr;
+}
+
+}  // namespace tarn::com

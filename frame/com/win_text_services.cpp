@@ -1,0 +1,70 @@
+#include "frame/com/win_text_services.h"
+
+#include <windows.h>
+
+#include <new>
+#include <string>
+
+#include "frame/automation_error.h"
+
+namespace tarn::com {
+namespace {
+
+int CheckedLength(size_t n) {
+  if (n > 0x7FFFFFFFu) RaiseStandardError(kErrOutOfMemory);
+  return static_cast<int>(n);
+}
+
+std::u16string MapCase(std::u16string_view text, DWORD how) {
+  std::u16string out(text.size(), u'\0');
+  if (text.empty()) return out;
+  const int n = CheckedLength(text.size());
+  // The case tables map one code unit to one, so the result keeps the length.
+  if (LCMapStringW(LOCALE_USER_DEFAULT, how, reinterpret_cast<LPCWSTR>(text.data()), n,
+                   reinterpret_cast<LPWSTR>(out.data()), n) != n) {
+    RaiseStandardError(kErrInvalidCall);
+  }
+  return out;
+}
+
+class WindowsTextServices final : public TextServices {
+ public:
+  std::u16string ToUpper(std::u16string_view text) const override { return MapCase(text, LCMAP_UPPERCASE); }
+  std::u16string ToLower(std::u16string_view text) const override { return MapCase(text, LCMAP_LOWERCASE); }
+
+  int CompareText(std::u16string_view a, std::u16string_view b) const override {
+    const int r = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, reinterpret_cast<LPCWSTR>(a.data()),
+                                 CheckedLength(a.size()), reinterpret_cast<LPCWSTR>(b.data()),
+                                 CheckedLength(b.size()));
+    if (r == 0) RaiseStandardError(kErrInvalidCall);
+    return r - CSTR_EQUAL;
+  }
+
+  std::string ToAnsi(std::u16string_view text) const override {
+    if (text.empty()) return {};
+    const auto* wide = reinterpret_cast<LPCWSTR>(text.data());
+    const int n = CheckedLength(text.size());
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide, n, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide, n, out.data(), bytes, nullptr, nullptr);
+    return out;
+  }
+
+  std::u16string FromAnsi(std::string_view bytes) const override {
+    if (bytes.empty()) return {};
+    const int n = CheckedLength(bytes.size());
+    const int units = MultiByteToWideChar(CP_ACP, 0, bytes.data(), n, nullptr, 0);
+    std::u16string out(static_cast<size_t>(units), u'\0');
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), n, reinterpret_cast<LPWSTR>(out.data()), units);
+    return out;
+  }
+};
+
+}  // namespace
+
+const TextServices& SystemTextServices() noexcept {
+  static const WindowsTextServices services;
+  return services;
+}
+
+}  // namespace tarn::com

@@ -1,0 +1,21 @@
+// The CRegSettings class: application settings in the current user's registry
+// behind the dual interface _CRegSettings. Its members are not available yet.
+#pragma once
+
+#include "TarnLib_h.h"
+#include "frame/com/dispatch_object.h"
+
+namespace tarn {
+
+class CRegSettings final : public com::DispatchObject<CRegSettings, _CRegSettings> {
+ public:
+  HRESULT STDMETHODCALLTYPE put_Company(BSTR value) override;
+  HRESULT STDMETHODCALLTYPE get_Company(BSTR* result) override;
+  HRESULT STDMETHODCALLTYPE put_AppName(BSTR value) override;
+  HRESULT STDMETHODCALLTYPE get_AppName(BSTR* result) override;
+  HRESULT STDMETHODCALLTYPE DeleteSetting(BSTR Section, BSTR Key, VARIANT_BOOL* result) override;
+  HRESULT STDMETHODCALLTYPE GetSetting(BSTR Section, BSTR Key, BSTR Default, BSTR* result) override;
+  HRESULT STDMETHODCALLTYPE SaveSetting(BSTR Section, BSTR Key, BSTR Setting, VARIANT_BOOL* result) override;
+};
+
+}  // namespace tarn

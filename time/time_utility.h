@@ -1,0 +1,17 @@
+// The TimeUtility class: date helpers behind the dual interface _TimeUtility.
+// Its members are not available yet.
+#pragma once
+
+#include "TarnLib_h.h"
+#include "frame/com/dispatch_object.h"
+
+namespace tarn {
+
+class TimeUtility final : public com::DispatchObject<TimeUtility, _TimeUtility> {
+ public:
+  HRESULT STDMETHODCALLTYPE UltimoMese(eMesiAnno Mese, short Anno, short* result) override;
+  HRESULT STDMETHODCALLTYPE isLeapYear(short inYear, VARIANT_BOOL* result) override;
+  HRESULT STDMETHODCALLTYPE SecFrom1970(LONG* result) override;
+};
+
+}  // namespace tarn
