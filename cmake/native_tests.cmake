@@ -2,9 +2,13 @@
 enable_testing()
 find_package(GTest REQUIRED)
 find_package(ICU REQUIRED COMPONENTS uc i18n)
+find_package(SQLite3 REQUIRED)
 include(GoogleTest)
 
-add_library(tarn_test_support STATIC tests/native/icu_text_services.cpp)
+add_library(tarn_test_support STATIC
+  tests/native/icu_text_services.cpp
+  tests/native/system_random_source.cpp
+)
 target_link_libraries(tarn_test_support PUBLIC tarn_core ICU::uc ICU::i18n)
 
 add_executable(tarn_core_tests
@@ -12,9 +16,17 @@ add_executable(tarn_core_tests
   frame/checked_math_test.cpp
   strings/text_rules_test.cpp
   strings/occurrence_search_test.cpp
+  strings/split_replace_test.cpp
+  strings/word_case_spacing_test.cpp
+  strings/character_validation_test.cpp
+  strings/csql_sqlite_test.cpp
+  tests/native/system_random_source_test.cpp
 )
-target_link_libraries(tarn_core_tests PRIVATE tarn_test_support GTest::gtest_main)
+target_link_libraries(tarn_core_tests PRIVATE tarn_test_support SQLite::SQLite3 GTest::gtest_main)
 gtest_discover_tests(tarn_core_tests DISCOVERY_TIMEOUT 60)
 
 add_executable(tarn_bench_search bench/search_bench.cpp)
 target_link_libraries(tarn_bench_search PRIVATE tarn_test_support)
+
+add_executable(tarn_bench_string_members bench/string_members_bench.cpp)
+target_link_libraries(tarn_bench_string_members PRIVATE tarn_test_support)

@@ -1,6 +1,7 @@
 #include "frame/com/registration.h"
 
 
+#include <cwchar>
 #include <string>
 
 #include "frame/com/bstr.h"
@@ -163,10 +164,15 @@ HRESULT UnregisterServer() noexcept {
       TLIBATTR* attr = nullptr;
       hr = library->GetLibAttr(&attr);
       if (SUCCEEDED(hr)) {
-        const HRESULT removed =
-            UnRegisterTypeLib(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum, attr->lcid, attr->syskind);
-        // Nothing to remove is not a failure.
-        if (FAILED(removed) && removed != TYPE_E_REGISTRYACCESS) hr = removed;
+        // Nothing registered is nothing to remove, not a failure.
+        RegistryKey registered;
+        // Type library versions are registered in hexadecimal ("b.0" for 11.0).
+        wchar_t version[16];
+        swprintf(version, 16, L"%x.%x", attr->wMajorVerNum, attr->wMinorVerNum);
+        const std::wstring key = L"TypeLib\\" + lib.libid + L"\\" + version;
+        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, registered.put()) == ERROR_SUCCESS) {
+          hr = UnRegisterTypeLib(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum, attr->lcid, attr->syskind);
+        }
         library->ReleaseTLibAttr(attr);
       }
     }

@@ -1,0 +1,43 @@
+#include "strings/character_validation.h"
+
+#include <bitset>
+#include <cmath>
+#include <limits>
+
+#include "frame/automation_error.h"
+#include "strings/text_rules.h"
+
+namespace tarn {
+
+bool IsCustomString(std::u16string_view testo, std::u16string_view good_chars) {
+  // One bit per code unit: each character of the text is looked up once
+  // instead of searched for in the set.
+  std::bitset<65536> allowed;
+  for (const char16_t unit : good_chars) allowed.set(unit);
+  for (const char16_t unit : testo) {
+    if (!allowed.test(unit)) return false;
+  }
+  return true;
+}
+
+std::u16string GetRndString(RandomSource& random, int32_t length, std::u16string_view using_this_chars) {
+  if (using_this_chars.empty()) {
+    throw AutomationError(kErrEmptyRandomCharacters, std::u16string(kEmptyRandomCharactersText),
+                          std::u16string(kModuleSource));
+  }
+  // The draw loop runs to Length - 1, which does not fit a Long for the lowest Long.
+  if (length == std::numeric_limits<int32_t>::min()) RaiseStandardError(kErrOverflow);
+  if (length <= 0) return {};
+
+  const double entries = static_cast<double>(LengthOf(using_this_chars));
+  std::u16string result(static_cast<size_t>(length), u'\0');
+  for (char16_t& unit : result) {
+    const double index = std::floor(random.NextUniform() * entries);
+    // A number outside [0, 1) would index past the character table.
+    if (!(index >= 0 && index < entries)) RaiseStandardError(kErrSubscript);
+    unit = using_this_chars[static_cast<size_t>(index)];
+  }
+  return result;
+}
+
+}  // namespace tarn

@@ -1,0 +1,213 @@
+// How errors leave a member: HRESULT plus the thread's error information
+// through the v-table, exception information through IDispatch::Invoke, the
+// result left empty, no stale error information after success; and an object
+// whose caller drops its last reference during a call.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+#include <memory>
+
+#include "tests/wine/client/client_support.h"
+
+namespace tarn::client {
+namespace {
+
+ComPtr<_StringFunction> NewStringFunction() { return CreateFromDll<_StringFunction>(CLSID_StringFunction); }
+
+TEST(ErrorConvention, StandardErrorsThroughTheVtable) {
+  auto object = NewStringFunction();
+  ASSERT_TRUE(object);
+  struct Row {
+    const char* call;
+    HRESULT (*run)(_StringFunction*, LONG*);
+    HRESULT hr;
+    const wchar_t* description;
+  };
+  const Row rows[] = {
+      {"CountStringInString with empty Source",
+       [](_StringFunction* o, LONG* r) { return o->CountStringInString(Bstr(u"").get(), Bstr(u"a").get(), -1, r); },
+       static_cast<HRESULT>(0x800A0009), L"Subscript out of range"},
+      {"CountStringInString with null Match",
+       [](_StringFunction* o, LONG* r) { return o->CountStringInString(Bstr(u"abc").get(), nullptr, 0, r); },
+       static_cast<HRESULT>(0x800A0009), L"Subscript out of range"},
+      {"InStrEx from -2147483648",
+       [](_StringFunction* o, LONG* r) {
+         return o->InStrEx(LONG_MIN, Bstr(u"abc").get(), Bstr(u"b").get(), tlBinaryCompare, r);
+       },
+       static_cast<HRESULT>(0x800A0006), L"Overflow"},
+      {"InStrEx with comparison method 2",
+       [](_StringFunction* o, LONG* r) {
+         // A method the enumeration does not name, as a late-bound caller can pass.
+         const int database = 2;
+         tlCompareMethod method;
+         std::memcpy(&method, &database, sizeof method);
+         return o->InStrEx(1, Bstr(u"abc").get(), Bstr(u"b").get(), method, r);
+       },
+       static_cast<HRESULT>(0x800A0005), L"Invalid procedure call or argument"},
+  };
+  for (const auto& row : rows) {
+    LONG result = 12345;
+    EXPECT_EQ(row.run(object.Get(), &result), row.hr) << row.call;
+    EXPECT_EQ(result, 0) << row.call;
+    const auto info = TakeErrorInfo();
+    ASSERT_TRUE(info.present) << row.call;
+    EXPECT_EQ(info.description, row.description) << row.call;
+    EXPECT_EQ(info.source, L"TarnLib") << row.call;
+    EXPECT_TRUE(IsEqualGUID(info.guid, IID__StringFunction)) << row.call;
+  }
+}
+
+TEST(ErrorConvention, StringResultIsNullAfterAnError) {
+  auto object = NewStringFunction();
+  ASSERT_TRUE(object);
+  BSTR result = SysAllocString(L"stale");
+  BSTR stale = result;
+  EXPECT_EQ(object->ReplaceString(Bstr(u"a").get(), Bstr(u"a").get(), Bstr(u"b").get(), &result), E_NOTIMPL);
+  EXPECT_EQ(result, nullptr);
+  SysFreeString(stale);
+  const auto info = TakeErrorInfo();
+  ASSERT_TRUE(info.present);
+  EXPECT_EQ(info.description, L"ReplaceString is not available yet in this version of TarnLib");
+}
+
+TEST(ErrorConvention, SuccessLeavesNoStaleErrorInformation) {
+  auto object = NewStringFunction();
+  ASSERT_TRUE(object);
+  LONG result = 0;
+  ASSERT_NE(object->CountStringInString(nullptr, nullptr, -1, &result), S_OK);
+  ASSERT_EQ(object->CountStringInString(Bstr(u"aaaa").get(), Bstr(u"aa").get(), -1, &result), S_OK);
+  EXPECT_EQ(result, 3);
+  EXPECT_FALSE(TakeErrorInfo().present);
+}
+
+TEST(ErrorConvention, InvokeTurnsErrorsIntoExceptionInformation) {
+  auto object = NewStringFunction();
+  ASSERT_TRUE(object);
+  Variant result;
+  EXCEPINFO exception{};
+  const HRESULT hr = InvokeByName(object.Get(), L"CountStringInString", DISPATCH_METHOD,
+                                  {BstrArg(L""), BstrArg(L"a")}, result.get(), &exception);
+  EXPECT_EQ(hr, DISP_E_EXCEPTION);
+  EXPECT_EQ(exception.scode, static_cast<SCODE>(0x800A0009));
+  EXPECT_EQ(Text(exception.bstrDescription), L"Subscript out of range");
+  EXPECT_EQ(Text(exception.bstrSource), L"TarnLib");
+  // The member's result was the empty value of its type.
+  EXPECT_TRUE(V_VT(result.get()) == VT_EMPTY || (V_VT(result.get()) == VT_I4 && V_I4(result.get()) == 0));
+  SysFreeString(exception.bstrDescription);
+  SysFreeString(exception.bstrSource);
+  SysFreeString(exception.bstrHelpFile);
+}
+
+TEST(ErrorConvention, EveryClassSupportsErrorInfoAndNamesMembersNotAvailableYet) {
+  struct Row {
+    const CLSID* clsid;
+    const IID* iid;
+    const wchar_t* member;
+  };
+  const Row rows[] = {
+      {&CLSID_GeneralUtility, &IID__GeneralUtility, L"FileExists"},
+      {&CLSID_ExCollection, &IID__ExCollection, L"Count"},
+      {&CLSID_Network, &IID__Network, L"HostByAddr"},
+      {&CLSID_TimeUtility, &IID__TimeUtility, L"SecFrom1970"},
+      {&CLSID_CRegSettings, &IID__CRegSettings, L"AppName"},
+  };
+  for (const auto& row : rows) {
+    auto object = CreateFromDll<IDispatch>(*row.clsid);
+    ASSERT_TRUE(object);
+    ComPtr<ISupportErrorInfo> support;
+    ASSERT_EQ(object.As(&support), S_OK);
+    EXPECT_EQ(support->InterfaceSupportsErrorInfo(*row.iid), S_OK);
+    EXPECT_EQ(support->InterfaceSupportsErrorInfo(IID_IDispatch), S_FALSE);
+
+    Variant result;
+    EXCEPINFO exception{};
+    const WORD flags = DISPATCH_METHOD | DISPATCH_PROPERTYGET;
+    const HRESULT hr = std::wstring(row.member) == L"FileExists"
+                           ? InvokeByName(object.Get(), row.member, flags, {BstrArg(L"x")}, result.get(), &exception)
+                       : std::wstring(row.member) == L"HostByAddr"
+                           ? InvokeByName(object.Get(), row.member, flags, {BstrArg(L"127.0.0.1")}, result.get(),
+                                          &exception)
+                           : InvokeByName(object.Get(), row.member, flags, {}, result.get(), &exception);
+    EXPECT_EQ(hr, DISP_E_EXCEPTION) << std::wstring(row.member).size();
+    EXPECT_EQ(exception.scode, E_NOTIMPL);
+    EXPECT_EQ(Text(exception.bstrDescription),
+              std::wstring(row.member) + L" is not available yet in this version of TarnLib");
+    SysFreeString(exception.bstrDescription);
+    SysFreeString(exception.bstrSource);
+    SysFreeString(exception.bstrHelpFile);
+  }
+}
+
+// A client object whose default property hands back a text and, while doing
+// so, drops the client's last reference to the object being called.
+class ReleasingArgument final : public IDispatch {
+ public:
+  explicit ReleasingArgument(ComPtr<_StringFunction>* victim) : victim_(victim) {}
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch)) {
+      *object = this;
+      AddRef();
+      return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+  ULONG STDMETHODCALLTYPE Release() override { return --references_; }
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    *count = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
+                                   UINT*) override {
+    if (id != DISPID_VALUE || !result) return DISP_E_MEMBERNOTFOUND;
+    victim_->Reset();
+    released_during_call = true;
+    V_VT(result) = VT_BSTR;
+    V_BSTR(result) = SysAllocString(L"banana");
+    return S_OK;
+  }
+  bool released_during_call = false;
+
+ private:
+  ComPtr<_StringFunction>* victim_;
+  ULONG references_ = 1;
+};
+
+TEST(Lifetime, CallerReleasingItsLastReferenceDuringACall) {
+  ASSERT_EQ(CanUnloadNow(), S_OK);
+  auto object = NewStringFunction();
+  ASSERT_TRUE(object);
+  ComPtr<IDispatch> dispatch;
+  ASSERT_EQ(object.As(&dispatch), S_OK);
+  IDispatch* raw = dispatch.Detach();  // the call below goes through the last reference, held by `object`
+  raw->Release();
+  // ComPtr's operator& would release the pointer: take the address plainly.
+  ReleasingArgument argument(std::addressof(object));
+  VARIANT source;
+  V_VT(&source) = VT_DISPATCH;
+  V_DISPATCH(&source) = &argument;
+  Variant result;
+  EXCEPINFO exception{};
+  DISPID id = 0;
+  LPOLESTR name[] = {const_cast<LPOLESTR>(L"CountStringInString")};
+  ASSERT_EQ(raw->GetIDsOfNames(IID_NULL, name, 1, LOCALE_USER_DEFAULT, &id), S_OK);
+  VARIANT args[] = {BstrArg(L"a"), source};  // last argument first
+  DISPPARAMS params{args, nullptr, 2, 0};
+  UINT bad = 0;
+  const HRESULT hr = raw->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result.get(), &exception, &bad);
+  VariantClear(&args[0]);
+  EXPECT_EQ(hr, S_OK);
+  EXPECT_TRUE(argument.released_during_call);
+  EXPECT_EQ(V_VT(result.get()), VT_I4);
+  EXPECT_EQ(V_I4(result.get()), 3);
+  EXPECT_FALSE(object);
+  // The object was destroyed once the call returned.
+  EXPECT_EQ(CanUnloadNow(), S_OK);
+}
+
+}  // namespace
+}  // namespace tarn::client

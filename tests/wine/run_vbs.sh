@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# run_vbs.sh SCRIPT: runs a VBScript test with Wine's cscript and passes only
+# when its last line is its summary with no failures. Wine's cscript exits with
+# 0 even when a script stops on a runtime error, so the summary line is what
+# tells a complete run.
+set -u
+. "$(dirname "$0")/wine_env.sh"
+script=$(wine_path "$1")
+output=$(wine_run 300 "${TARN_SYSTEM}cscript" //nologo "$script" 2>&1 | tr -d '\r')
+status=$?
+printf '%s\n' "$output"
+last=$(printf '%s\n' "$output" | grep -v '^\s*$' | tail -n 1)
+if [[ ! "$last" =~ ^[0-9]+\ passed,\ 0\ failed$ ]]; then
+  echo "run_vbs: no clean summary line at the end (exit $status)" >&2
+  exit 1
+fi
+exit 0
