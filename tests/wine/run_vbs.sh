@@ -5,7 +5,11 @@
 # tells a complete run.
 set -u
 . "$(dirname "$0")/wine_env.sh"
-script=$(wine_path "$1")
+# Each test script runs with the shared checks prepended.
+combined=$(mktemp --suffix=.vbs)
+trap 'rm -f "$combined"' EXIT
+cat "$(dirname "$1")/test_support.vbs" "$1" > "$combined"
+script=$(wine_path "$combined")
 output=$(wine_run 300 "${TARN_SYSTEM}cscript" //nologo "$script" 2>&1 | tr -d '\r')
 status=$?
 printf '%s\n' "$output"
