@@ -68,4 +68,9 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
 endif()
 add_dependencies(TarnLib tarn_typelib)
 
+# Per-user registration without administrator rights.
+add_executable(tarnlib-register frame/tools/register_per_user.cpp)
+target_link_options(tarnlib-register PRIVATE -municode -static)
+target_link_libraries(tarnlib-register PRIVATE oleaut32 ole32 advapi32)
+
 include(cmake/wine_tests.cmake)

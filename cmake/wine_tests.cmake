@@ -63,3 +63,8 @@ endforeach()
 
 get_property(TARN_WINE_TESTS DIRECTORY PROPERTY TESTS)
 set_tests_properties(${TARN_WINE_TESTS} PROPERTIES SKIP_RETURN_CODE ${TARN_SKIP} TIMEOUT 900)
+
+add_test(NAME register_per_user
+         COMMAND ${TARN_WINE_PREFIX_RUN} ${TARN_TEST_SCRIPTS}/register_per_user_test.sh
+                 $<TARGET_FILE:tarnlib-register> $<TARGET_FILE:TarnLib>)
+set_tests_properties(register_per_user PROPERTIES FIXTURES_REQUIRED wine SKIP_RETURN_CODE ${TARN_SKIP})

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs what building and testing TarnLib needs on a fresh Debian 12
+# machine, as root: the native toolchain and libraries for the portable core,
+# mingw-w64 for the DLLs, widl, and Wine (64-bit, and 32-bit from i386
+# multiarch) to run them. Does nothing when everything is already there.
+set -euo pipefail
+
+packages=(
+  build-essential cmake python3
+  libgtest-dev googletest libbenchmark-dev libicu-dev libsqlite3-dev
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64 mingw-w64-tools
+  wine wine64 libwine-dev
+  xvfb xauth
+)
+multiarch_packages=(wine32:i386)
+
+missing=()
+for p in "${packages[@]}" "${multiarch_packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" != 0 ]; then
+  echo "install_prerequisites: missing packages: ${missing[*]} (run as root to install them)" >&2
+  exit 1
+fi
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+fi
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -q
+apt-get install -y -q --no-install-recommends "${missing[@]}"
