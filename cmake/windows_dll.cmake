@@ -45,6 +45,8 @@ add_library(TarnLib SHARED
   frame/com/module.cpp
   frame/com/registration.cpp
   frame/com/win_text_services.cpp
+  frame/com/safe_array.cpp
+  frame/com/system_random_source.cpp
   frame/com/exports.cpp
   strings/string_function.cpp
   collection/ex_collection.cpp
@@ -60,7 +62,7 @@ set_source_files_properties(frame/TarnLib.rc PROPERTIES
   OBJECT_DEPENDS "${TARN_GENERATED}/TarnLib.tlb;${TARN_GENERATED}/iid_resources.rc")
 target_include_directories(TarnLib PRIVATE ${TARN_GENERATED})
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I ${TARN_GENERATED}")
-target_link_libraries(TarnLib PRIVATE tarn_core tarn_guids oleaut32 ole32 uuid advapi32)
+target_link_libraries(TarnLib PRIVATE tarn_core tarn_guids oleaut32 ole32 uuid advapi32 bcrypt)
 # The C++ runtime is linked in: the DLL needs only system DLLs.
 target_link_options(TarnLib PRIVATE -static -static-libgcc -static-libstdc++)
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)

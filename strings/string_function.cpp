@@ -1,9 +1,14 @@
 #include "strings/string_function.h"
 
 #include "frame/com/call_frame.h"
+#include "frame/com/safe_array.h"
+#include "frame/com/system_random_source.h"
 #include "frame/com/win_text_services.h"
 #include "strings/character_sets.h"
+#include "strings/character_validation.h"
 #include "strings/occurrence_search.h"
+#include "strings/split_replace.h"
+#include "strings/word_case_spacing.h"
 
 namespace tarn {
 
@@ -64,24 +69,40 @@ HRESULT StringFunction::InStrEx(LONG Inizio, BSTR Source, BSTR Match, tlCompareM
   });
 }
 
-HRESULT StringFunction::ParseString(BSTR, BSTR, SAFEARRAY**) {
-  return RunMember(this, [] { NotAvailableYet<void>(u"ParseString"); });
+HRESULT StringFunction::ParseString(BSTR Source, BSTR Match, SAFEARRAY** dest) {
+  return RunMember(this, [&] {
+    ParseOutcome outcome = tarn::ParseString(ViewOf(Source), ViewOf(Match));
+    // The caller's array receives the pieces even when the split fails part
+    // way: it then holds the pieces stored so far and one empty element.
+    com::ReplaceStringArray(dest, outcome.pieces);
+    if (outcome.error) throw *outcome.error;
+  });
 }
 
-HRESULT StringFunction::ReplaceString(BSTR, BSTR, BSTR, BSTR* result) {
-  return RunMember(this, result, [] { return NotAvailableYet<Bstr>(u"ReplaceString"); });
+HRESULT StringFunction::ReplaceString(BSTR Data, BSTR Search, BSTR Replace, BSTR* result) {
+  return RunMember(this, result,
+                   [&] { return Bstr(tarn::ReplaceString(ViewOf(Data), ViewOf(Search), ViewOf(Replace))); });
 }
 
-HRESULT StringFunction::FirstUCase(BSTR, BSTR* result) {
-  return RunMember(this, result, [] { return NotAvailableYet<Bstr>(u"FirstUCase"); });
+HRESULT StringFunction::FirstUCase(BSTR SS, BSTR* result) {
+  return RunMember(this, result, [&] { return Bstr(tarn::FirstUCase(com::SystemTextServices(), ViewOf(SS))); });
 }
 
 HRESULT StringFunction::InsertFirstUCase(SHORT, SHORT* result) {
   return RunMember(this, result, [] { return NotAvailableYet<SHORT>(u"InsertFirstUCase"); });
 }
 
-HRESULT StringFunction::NoNull(VARIANT, VARIANT* result) {
-  return RunMember(this, result, [] { return NotAvailableYet<Variant>(u"NoNull"); });
+HRESULT StringFunction::NoNull(VARIANT SS, VARIANT* result) {
+  return RunMember(this, result, [&] {
+    Variant value = Variant::CopyOf(SS);
+    if (V_VT(value.get()) == VT_NULL) {
+      Variant empty;
+      V_VT(empty.get()) = VT_BSTR;
+      V_BSTR(empty.get()) = Bstr(u"").release();
+      return empty;
+    }
+    return value;
+  });
 }
 
 HRESULT StringFunction::SelectAllText() {
@@ -92,24 +113,39 @@ HRESULT StringFunction::ConvertRetToTab(SHORT, SHORT* result) {
   return RunMember(this, result, [] { return NotAvailableYet<SHORT>(u"ConvertRetToTab"); });
 }
 
-HRESULT StringFunction::RemoveSpaces(BSTR, BSTR* result) {
-  return RunMember(this, result, [] { return NotAvailableYet<Bstr>(u"RemoveSpaces"); });
+HRESULT StringFunction::RemoveSpaces(BSTR SS, BSTR* result) {
+  return RunMember(this, result, [&] { return Bstr(tarn::RemoveSpaces(ViewOf(SS))); });
 }
 
-HRESULT StringFunction::OnlyOneSpace(BSTR, BSTR* result) {
-  return RunMember(this, result, [] { return NotAvailableYet<Bstr>(u"OnlyOneSpace"); });
+HRESULT StringFunction::OnlyOneSpace(BSTR SS, BSTR* result) {
+  return RunMember(this, result, [&] { return Bstr(tarn::OnlyOneSpace(ViewOf(SS))); });
 }
 
-HRESULT StringFunction::CSql(BSTR, BSTR* result) {
-  return RunMember(this, result, [] { return NotAvailableYet<Bstr>(u"CSql"); });
+HRESULT StringFunction::CSql(BSTR SQL, BSTR* result) {
+  return RunMember(this, result, [&] {
+    const Bstr apostrophe(u"'");
+    const Bstr doubled(u"''");
+    Bstr quoted;
+    const HRESULT hr = Self()->ReplaceString(SQL, apostrophe.get(), doubled.get(), quoted.put());
+    if (FAILED(hr)) com::RaiseFailedCall(hr);
+    return quoted;
+  });
 }
 
-HRESULT StringFunction::IsCustomString(BSTR, BSTR, VARIANT* result) {
-  return RunMember(this, result, [] { return NotAvailableYet<Variant>(u"IsCustomString"); });
+HRESULT StringFunction::IsCustomString(BSTR Testo, BSTR GoodChars, VARIANT* result) {
+  return RunMember(this, result, [&] {
+    Variant answer;
+    V_VT(answer.get()) = VT_BOOL;
+    V_BOOL(answer.get()) = tarn::IsCustomString(ViewOf(Testo), ViewOf(GoodChars)) ? VARIANT_TRUE : VARIANT_FALSE;
+    return answer;
+  });
 }
 
-HRESULT StringFunction::GetRndString(LONG, BSTR, BSTR* result) {
-  return RunMember(this, result, [] { return NotAvailableYet<Bstr>(u"GetRndString"); });
+HRESULT StringFunction::GetRndString(LONG Length, BSTR UsingThisChars, BSTR* result) {
+  return RunMember(this, result, [&] {
+    com::SystemRandomSource random;
+    return Bstr(tarn::GetRndString(random, Length, ViewOf(UsingThisChars)));
+  });
 }
 
 }  // namespace tarn

@@ -51,11 +51,11 @@ On Error GoTo 0
 CheckError "InStrEx with method 2", n, d, s, 5, "Invalid procedure call or argument", "TarnLib"
 
 On Error Resume Next
-result = sf.FirstUCase("hello world")
+result = sf.ConvertRetToTab(13)
 n = Err.Number : d = Err.Description : s = Err.Source
 On Error GoTo 0
 CheckError "a member not available yet", n, d, s, CLng(&H80004001), _
-           "FirstUCase is not available yet in this version of TarnLib", "TarnLib"
+           "ConvertRetToTab is not available yet in this version of TarnLib", "TarnLib"
 
 On Error Resume Next
 result = sf.InStrEx(1, "abc", "c")

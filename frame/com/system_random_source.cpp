@@ -1,0 +1,19 @@
+#include "frame/com/system_random_source.h"
+
+#include <bcrypt.h>
+
+#include "frame/automation_error.h"
+
+namespace tarn::com {
+
+double SystemRandomSource::NextUniform() {
+  if (next_ == buffer_.size()) {
+    const NTSTATUS status = BCryptGenRandom(nullptr, reinterpret_cast<PUCHAR>(buffer_.data()),
+                                            static_cast<ULONG>(sizeof buffer_), BCRYPT_USE_SYSTEM_PREFERRED_RNG);
+    if (status < 0) RaiseStandardError(kErrInternal);
+    next_ = 0;
+  }
+  return UniformFromBits(buffer_[next_++]);
+}
+
+}  // namespace tarn::com
