@@ -14,6 +14,7 @@ target_link_libraries(tarn_test_support PUBLIC tarn_core ICU::uc ICU::i18n)
 add_executable(tarn_core_tests
   frame/automation_error_test.cpp
   frame/checked_math_test.cpp
+  frame/entry_points_test.cpp
   strings/text_rules_test.cpp
   strings/occurrence_search_test.cpp
   strings/split_replace_test.cpp
