@@ -34,7 +34,7 @@ int main() {
   std::mt19937 rng(1);
   std::u16string text(kUnits, u'x');
   for (auto& c : text) c = static_cast<char16_t>(u'a' + static_cast<int>(rng() % 26));
-  const std::u16string needle = u"qzqz#";  // never occurs: "#" is not in the text
+  const std::u16string needle = u"qzqz#";                                      // never occurs: "#" is not in the text
   for (size_t i = 0; i + 5 < kUnits; i += 1000) text.replace(i, 5, u"qzqzr");  // near misses every 1000 units
 
   const auto& ts = tarn::testing::TestTextServices();

@@ -11,7 +11,7 @@ TEST(HResultOf, StandardNumbersGetTheRuntimeFacility) {
     uint32_t hresult;
   };
   const Row rows[] = {
-      {5, 0x800A0005u},   {6, 0x800A0006u},   {9, 0x800A0009u},   {91, 0x800A005Bu},
+      {5, 0x800A0005u},   {6, 0x800A0006u},   {9, 0x800A0009u},     {91, 0x800A005Bu},
       {457, 0x800A01C9u}, {511, 0x800A01FFu}, {65535, 0x800AFFFFu},
   };
   for (const auto& row : rows) {

@@ -32,11 +32,11 @@ struct CountRow {
 
 TEST(CountStringInString, Table) {
   const CountRow rows[] = {
-      {u"aaaa", u"aa", -1, 3},          // overlapping occurrences count
-      {u"Abc abc", u"ABC", 0, 2},       // Exact False upper-cases both
+      {u"aaaa", u"aa", -1, 3},     // overlapping occurrences count
+      {u"Abc abc", u"ABC", 0, 2},  // Exact False upper-cases both
       {u"Abc abc", u"ABC", -1, 0},
-      {u"Abc abc", u"ABC", 1, 0},       // only 0 selects case-insensitive
-      {u"ab", u"abc", -1, 0},           // runs past the end
+      {u"Abc abc", u"ABC", 1, 0},  // only 0 selects case-insensitive
+      {u"ab", u"abc", -1, 0},      // runs past the end
       {u"abcabc", u"c", -1, 2},
       // Characters the ANSI code page cannot tell apart (both would be '?').
       {u"\u0100\u0101\u0100", u"\u0101", -1, 1},

@@ -13,8 +13,8 @@ int32_t LengthOf(std::u16string_view text) {
   return static_cast<int32_t>(text.size());
 }
 
-ComparableTexts PrepareForMethod(const TextServices& services, std::u16string_view text,
-                                 std::u16string_view sought, int32_t method) {
+ComparableTexts PrepareForMethod(const TextServices& services, std::u16string_view text, std::u16string_view sought,
+                                 int32_t method) {
   ComparableTexts result;
   switch (method) {
     case kBinaryCompare:

@@ -46,7 +46,7 @@ struct ComparableTexts {
   std::u16string_view text;
   std::u16string_view sought;
 };
-ComparableTexts PrepareForMethod(const TextServices& services, std::u16string_view text,
-                                 std::u16string_view sought, int32_t method);
+ComparableTexts PrepareForMethod(const TextServices& services, std::u16string_view text, std::u16string_view sought,
+                                 int32_t method);
 
 }  // namespace tarn

@@ -32,19 +32,19 @@ struct SearchRow {
 
 TEST(SearchRule, Table) {
   const SearchRow rows[] = {
-      {u"", u"", 1, 0, 0},           // empty text: always 0
+      {u"", u"", 1, 0, 0},  // empty text: always 0
       {u"", u"a", 1, 0, 0},
-      {u"abc", u"", 1, 0, 1},        // empty sought: the start itself
+      {u"abc", u"", 1, 0, 1},  // empty sought: the start itself
       {u"abc", u"", 3, 0, 3},
-      {u"abc", u"", 4, 0, 4},        // just past the end: found there, as InStr does
-      {u"abc", u"", 5, 0, 0},        // further out: not found
-      {u"abc", u"c", 4, 0, 0},       // start beyond the end
+      {u"abc", u"", 4, 0, 4},   // just past the end: found there, as InStr does
+      {u"abc", u"", 5, 0, 0},   // further out: not found
+      {u"abc", u"c", 4, 0, 0},  // start beyond the end
       {u"abcabc", u"bc", 1, 0, 2},
       {u"abcabc", u"bc", 3, 0, 5},
       {u"abcabc", u"bc", 6, 0, 0},
-      {u"aaaa", u"aa", 2, 0, 2},     // overlaps are not excluded
-      {u"abcabc", u"BC", 1, 0, 0},   // binary is case-sensitive
-      {u"abcabc", u"BC", 1, 1, 2},   // text is not
+      {u"aaaa", u"aa", 2, 0, 2},    // overlaps are not excluded
+      {u"abcabc", u"BC", 1, 0, 0},  // binary is case-sensitive
+      {u"abcabc", u"BC", 1, 1, 2},  // text is not
       {u"xx\u00e8Y", u"\u00c8y", 1, 1, 3},
       {u"abc", u"abcd", 1, 0, 0},
   };

@@ -44,10 +44,8 @@ class SelfReference {
 inline void ClearResult(BSTR* out) noexcept { *out = nullptr; }
 inline void ClearResult(VARIANT* out) noexcept { VariantInit(out); }
 template <typename T>
-  requires std::is_arithmetic_v<T>
-void ClearResult(T* out) noexcept {
-  *out = T{};
-}
+requires std::is_arithmetic_v<T>
+void ClearResult(T* out) noexcept { *out = T{}; }
 template <typename T>
 void ClearResult(T** out) noexcept {
   *out = nullptr;
@@ -56,10 +54,8 @@ void ClearResult(T** out) noexcept {
 inline void StoreResult(BSTR* out, Bstr&& value) noexcept { *out = value.release(); }
 inline void StoreResult(VARIANT* out, Variant&& value) noexcept { *out = value.release(); }
 template <typename T, typename V>
-  requires std::is_arithmetic_v<T>
-void StoreResult(T* out, V value) noexcept {
-  *out = static_cast<T>(value);
-}
+requires std::is_arithmetic_v<T>
+void StoreResult(T* out, V value) noexcept { *out = static_cast<T>(value); }
 template <typename T>
 void StoreResult(T** out, T* value) noexcept {
   *out = value;  // the body hands over a reference it owns

@@ -1,6 +1,5 @@
 #include "frame/com/module.h"
 
-
 #include <array>
 
 namespace tarn::com {

@@ -1,6 +1,5 @@
 #include "frame/com/registration.h"
 
-
 #include <cwchar>
 #include <string>
 
@@ -24,8 +23,8 @@ std::wstring GuidText(const GUID& guid) {
 
 HRESULT SetValue(HKEY parent, const std::wstring& subkey, const wchar_t* name, const std::wstring& value) {
   RegistryKey key;
-  LSTATUS status = RegCreateKeyExW(parent, subkey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
-                                   nullptr, key.put(), nullptr);
+  LSTATUS status = RegCreateKeyExW(parent, subkey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr,
+                                   key.put(), nullptr);
   if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
   status = RegSetValueExW(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                           static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));

@@ -34,8 +34,7 @@ class WindowsTextServices final : public TextServices {
 
   int CompareText(std::u16string_view a, std::u16string_view b) const override {
     const int r = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, reinterpret_cast<LPCWSTR>(a.data()),
-                                 CheckedLength(a.size()), reinterpret_cast<LPCWSTR>(b.data()),
-                                 CheckedLength(b.size()));
+                                 CheckedLength(a.size()), reinterpret_cast<LPCWSTR>(b.data()), CheckedLength(b.size()));
     if (r == 0) RaiseStandardError(kErrInvalidCall);
     return r - CSTR_EQUAL;
   }

@@ -1,8 +1,8 @@
 #include "tests/native/icu_text_services.h"
 
+#include <unicode/uchar.h>
 #include <unicode/ucnv.h>
 #include <unicode/ucol.h>
-#include <unicode/uchar.h>
 #include <unicode/utf16.h>
 
 #include <memory>
@@ -64,9 +64,9 @@ std::string IcuTextServices::ToAnsi(std::u16string_view text) const {
   auto conv = OpenAnsi();
   UErrorCode status = U_ZERO_ERROR;
   std::string out(text.size() * 2 + 1, '\0');
-  const int32_t n = ucnv_fromUChars(conv.get(), out.data(), static_cast<int32_t>(out.size()),
-                                    reinterpret_cast<const UChar*>(text.data()), static_cast<int32_t>(text.size()),
-                                    &status);
+  const int32_t n =
+      ucnv_fromUChars(conv.get(), out.data(), static_cast<int32_t>(out.size()),
+                      reinterpret_cast<const UChar*>(text.data()), static_cast<int32_t>(text.size()), &status);
   if (U_FAILURE(status)) throw std::runtime_error("conversion to windows-1252 failed");
   out.resize(static_cast<size_t>(n));
   return out;
@@ -76,9 +76,8 @@ std::u16string IcuTextServices::FromAnsi(std::string_view bytes) const {
   auto conv = OpenAnsi();
   UErrorCode status = U_ZERO_ERROR;
   std::u16string out(bytes.size() + 1, u'\0');
-  const int32_t n =
-      ucnv_toUChars(conv.get(), reinterpret_cast<UChar*>(out.data()), static_cast<int32_t>(out.size()), bytes.data(),
-                    static_cast<int32_t>(bytes.size()), &status);
+  const int32_t n = ucnv_toUChars(conv.get(), reinterpret_cast<UChar*>(out.data()), static_cast<int32_t>(out.size()),
+                                  bytes.data(), static_cast<int32_t>(bytes.size()), &status);
   if (U_FAILURE(status)) throw std::runtime_error("conversion from windows-1252 failed");
   out.resize(static_cast<size_t>(n));
   return out;

@@ -86,8 +86,8 @@ TEST(ErrorConvention, InvokeTurnsErrorsIntoExceptionInformation) {
   ASSERT_TRUE(object);
   Variant result;
   EXCEPINFO exception{};
-  const HRESULT hr = InvokeByName(object.Get(), L"CountStringInString", DISPATCH_METHOD,
-                                  {BstrArg(L""), BstrArg(L"a")}, result.get(), &exception);
+  const HRESULT hr = InvokeByName(object.Get(), L"CountStringInString", DISPATCH_METHOD, {BstrArg(L""), BstrArg(L"a")},
+                                  result.get(), &exception);
   EXPECT_EQ(hr, DISP_E_EXCEPTION);
   EXPECT_EQ(exception.scode, static_cast<SCODE>(0x800A0009));
   EXPECT_EQ(Text(exception.bstrDescription), L"Subscript out of range");
@@ -123,12 +123,12 @@ TEST(ErrorConvention, EveryClassSupportsErrorInfoAndNamesMembersNotAvailableYet)
     Variant result;
     EXCEPINFO exception{};
     const WORD flags = DISPATCH_METHOD | DISPATCH_PROPERTYGET;
-    const HRESULT hr = std::wstring(row.member) == L"FileExists"
-                           ? InvokeByName(object.Get(), row.member, flags, {BstrArg(L"x")}, result.get(), &exception)
-                       : std::wstring(row.member) == L"HostByAddr"
-                           ? InvokeByName(object.Get(), row.member, flags, {BstrArg(L"127.0.0.1")}, result.get(),
-                                          &exception)
-                           : InvokeByName(object.Get(), row.member, flags, {}, result.get(), &exception);
+    const HRESULT hr =
+        std::wstring(row.member) == L"FileExists"
+            ? InvokeByName(object.Get(), row.member, flags, {BstrArg(L"x")}, result.get(), &exception)
+        : std::wstring(row.member) == L"HostByAddr"
+            ? InvokeByName(object.Get(), row.member, flags, {BstrArg(L"127.0.0.1")}, result.get(), &exception)
+            : InvokeByName(object.Get(), row.member, flags, {}, result.get(), &exception);
     EXPECT_EQ(hr, DISP_E_EXCEPTION) << std::wstring(row.member).size();
     EXPECT_EQ(exception.scode, E_NOTIMPL);
     EXPECT_EQ(Text(exception.bstrDescription),
@@ -198,7 +198,8 @@ TEST(Lifetime, CallerReleasingItsLastReferenceDuringACall) {
   VARIANT args[] = {BstrArg(L"a"), source};  // last argument first
   DISPPARAMS params{args, nullptr, 2, 0};
   UINT bad = 0;
-  const HRESULT hr = raw->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result.get(), &exception, &bad);
+  const HRESULT hr =
+      raw->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result.get(), &exception, &bad);
   VariantClear(&args[0]);
   EXPECT_EQ(hr, S_OK);
   EXPECT_TRUE(argument.released_during_call);

@@ -27,9 +27,12 @@ TEST(Resources, InterfaceIdentifierResources) {
     const wchar_t* name;
     const IID* iid;
   } rows[] = {
-      {L"_IID_STRINGFUNCTION", &IID__StringFunction}, {L"_IID_GENERALUTILITY", &IID__GeneralUtility},
-      {L"_IID_CLSEXITEM", &IID_clsExItem},            {L"_IID_EXCOLLECTION", &IID__ExCollection},
-      {L"_IID_NETWORK", &IID__Network},               {L"_IID_TIMEUTILITY", &IID__TimeUtility},
+      {L"_IID_STRINGFUNCTION", &IID__StringFunction},
+      {L"_IID_GENERALUTILITY", &IID__GeneralUtility},
+      {L"_IID_CLSEXITEM", &IID_clsExItem},
+      {L"_IID_EXCOLLECTION", &IID__ExCollection},
+      {L"_IID_NETWORK", &IID__Network},
+      {L"_IID_TIMEUTILITY", &IID__TimeUtility},
       {L"_IID_CREGSETTINGS", &IID__CRegSettings},
   };
   for (const auto& row : rows) {
@@ -72,8 +75,8 @@ TEST(Resources, VersionInformation) {
   EXPECT_EQ(VersionString(block, L"FileVersion"), L"0.04.0003");
   EXPECT_EQ(VersionString(block, L"OLESelfRegister"), L"");
   WORD* translation = nullptr;
-  ASSERT_TRUE(VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
-                             &length));
+  ASSERT_TRUE(
+      VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length));
   ASSERT_EQ(length, 4u);
   EXPECT_EQ(translation[0], 0x0409);
   EXPECT_EQ(translation[1], 1200);
@@ -142,8 +145,8 @@ std::wstring ReadValue(const std::wstring& path, const wchar_t* name) {
 // Every key registration writes for the library, its interfaces and classes.
 std::vector<std::wstring> RegisteredKeys() {
   std::vector<std::wstring> keys = {L"TypeLib\\" + GuidText(LIBID_TarnLib)};
-  for (const IID* iid : {&IID__StringFunction, &IID__GeneralUtility, &IID_clsExItem, &IID__ExCollection,
-                         &IID__Network, &IID__TimeUtility, &IID__CRegSettings}) {
+  for (const IID* iid : {&IID__StringFunction, &IID__GeneralUtility, &IID_clsExItem, &IID__ExCollection, &IID__Network,
+                         &IID__TimeUtility, &IID__CRegSettings}) {
     keys.push_back(L"Interface\\" + GuidText(*iid));
   }
   for (const auto& row : kClasses) {
@@ -183,19 +186,21 @@ TEST(Registration, UnregisterRemovesExactlyWhatRegisterWrote) {
   using Entry = HRESULT(STDAPICALLTYPE*)();
   // A neighbour that registration must leave alone.
   HKEY neighbour = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, L"TarnLib.Neighbour", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                            &neighbour, nullptr),
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, L"TarnLib.Neighbour", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &neighbour,
+                            nullptr),
             ERROR_SUCCESS);
   RegCloseKey(neighbour);
 
   ASSERT_EQ(DllExport<Entry>("DllUnregisterServer")(), S_OK);
-  for (const auto& key : RegisteredKeys()) EXPECT_FALSE(KeyExists(key)) << "left behind: " << std::string(key.begin(), key.end());
+  for (const auto& key : RegisteredKeys())
+    EXPECT_FALSE(KeyExists(key)) << "left behind: " << std::string(key.begin(), key.end());
   EXPECT_TRUE(KeyExists(L"TarnLib.Neighbour"));
   // A second unregistration finds nothing to remove and still succeeds.
   EXPECT_EQ(DllExport<Entry>("DllUnregisterServer")(), S_OK);
 
   ASSERT_EQ(DllExport<Entry>("DllRegisterServer")(), S_OK);
-  for (const auto& key : RegisteredKeys()) EXPECT_TRUE(KeyExists(key)) << "missing: " << std::string(key.begin(), key.end());
+  for (const auto& key : RegisteredKeys())
+    EXPECT_TRUE(KeyExists(key)) << "missing: " << std::string(key.begin(), key.end());
   ExpectRegistered();
   RegDeleteKeyW(HKEY_CLASSES_ROOT, L"TarnLib.Neighbour");
 }

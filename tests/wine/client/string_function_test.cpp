@@ -37,8 +37,9 @@ TEST(StringFunction, CountAndSearchThroughTheVtable) {
   ASSERT_EQ(object->CountStringInString(Bstr(u"Abc abc").get(), Bstr(u"ABC").get(), VARIANT_FALSE, &result), S_OK);
   EXPECT_EQ(result, 2);
   // Characters the ANSI code page cannot tell apart still count as different.
-  ASSERT_EQ(object->CountStringInString(Bstr(u"\u0100\u0101\u0100").get(), Bstr(u"\u0101").get(), VARIANT_TRUE, &result),
-            S_OK);
+  ASSERT_EQ(
+      object->CountStringInString(Bstr(u"\u0100\u0101\u0100").get(), Bstr(u"\u0101").get(), VARIANT_TRUE, &result),
+      S_OK);
   EXPECT_EQ(result, 1);
   ASSERT_EQ(object->InStrEx(-2, Bstr(u"aaaa").get(), Bstr(u"aa").get(), tlBinaryCompare, &result), S_OK);
   EXPECT_EQ(result, 2);
