@@ -1,14 +1,7 @@
-# Cross build for Windows with mingw-w64 (i686), posix thread model (GoogleTest needs std::mutex).
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross build for 32-bit Windows with mingw-w64. SSE2 (every processor that
+# runs a supported Windows has it) for the vectorised text scan.
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(TARN_MINGW_TRIPLE i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${TARN_MINGW_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${TARN_MINGW_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER ${TARN_MINGW_TRIPLE}-windres)
-set(TARN_WIDL ${TARN_MINGW_TRIPLE}-widl)
-set(CMAKE_FIND_ROOT_PATH /usr/${TARN_MINGW_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_CXX_FLAGS_INIT "-msse2")
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)
 set(CMAKE_C_FLAGS_INIT "-msse2")
+set(CMAKE_CXX_FLAGS_INIT "-msse2")

@@ -1,12 +1,4 @@
-# Cross build for Windows with mingw-w64 (x86_64), posix thread model (GoogleTest needs std::mutex).
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross build for 64-bit Windows with mingw-w64.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(TARN_MINGW_TRIPLE x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${TARN_MINGW_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${TARN_MINGW_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER ${TARN_MINGW_TRIPLE}-windres)
-set(TARN_WIDL ${TARN_MINGW_TRIPLE}-widl)
-set(CMAKE_FIND_ROOT_PATH /usr/${TARN_MINGW_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)

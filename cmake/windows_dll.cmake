@@ -65,7 +65,7 @@ target_include_directories(TarnLib PRIVATE ${TARN_GENERATED})
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I ${TARN_GENERATED}")
 target_link_libraries(TarnLib PRIVATE tarn_core tarn_guids oleaut32 ole32 uuid advapi32 bcrypt)
 # The C++ runtime is linked in: the DLL needs only system DLLs.
-target_link_options(TarnLib PRIVATE -static -static-libgcc -static-libstdc++)
+target_link_options(TarnLib PRIVATE -static -static-libgcc -static-libstdc++ $<$<CONFIG:Release>:-s>)
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   target_link_options(TarnLib PRIVATE -Wl,--kill-at)
 endif()

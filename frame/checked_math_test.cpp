@@ -4,20 +4,15 @@
 
 #include <limits>
 
+#include "tests/native/error_of.h"
+
 namespace tarn {
 namespace {
 
 constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
 constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
 
-int32_t ErrorOf(auto&& call) {
-  try {
-    call();
-  } catch (const AutomationError& e) {
-    return e.number();
-  }
-  return 0;
-}
+using testing::ErrorOf;
 
 TEST(CheckedMath, LongOverflowRaisesSix) {
   EXPECT_EQ(CheckedAdd(kMax - 1, 1), kMax);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "frame/automation_error.h"
+#include "tests/native/error_of.h"
 
 namespace tarn {
 namespace {
@@ -31,15 +32,7 @@ class FakeLoader final : public ModuleLoader {
   void Free(void*) override { ++frees; }
 };
 
-int32_t ErrorOf(auto&& call, std::u16string* description = nullptr) {
-  try {
-    call();
-  } catch (const AutomationError& e) {
-    if (description) *description = e.description();
-    return e.number();
-  }
-  return 0;
-}
+using testing::ErrorOf;
 
 TEST(EntryPointTable, BindsOnFirstUseAndCaches) {
   FakeLoader loader;

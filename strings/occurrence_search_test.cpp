@@ -7,6 +7,7 @@
 
 #include "frame/automation_error.h"
 #include "strings/text_rules.h"
+#include "tests/native/error_of.h"
 #include "tests/native/icu_text_services.h"
 
 namespace tarn {
@@ -14,14 +15,7 @@ namespace {
 
 using testing::TestTextServices;
 
-int32_t ErrorOf(auto&& call) {
-  try {
-    call();
-  } catch (const AutomationError& e) {
-    return e.number();
-  }
-  return 0;
-}
+using testing::ErrorOf;
 
 struct CountRow {
   std::u16string_view source;

@@ -6,6 +6,7 @@
 
 #include "frame/automation_error.h"
 #include "strings/occurrence_finder.h"
+#include "tests/native/error_of.h"
 #include "tests/native/icu_text_services.h"
 
 namespace tarn {
@@ -13,14 +14,7 @@ namespace {
 
 using testing::TestTextServices;
 
-int32_t ErrorOf(auto&& call) {
-  try {
-    call();
-  } catch (const AutomationError& e) {
-    return e.number();
-  }
-  return 0;
-}
+using testing::ErrorOf;
 
 struct SearchRow {
   std::u16string_view text;

@@ -1,0 +1,11 @@
+# Shared by the mingw-w64 toolchain files, which set TARN_MINGW_TRIPLE first.
+# Posix thread model: GoogleTest needs std::mutex.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_C_COMPILER ${TARN_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${TARN_MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${TARN_MINGW_TRIPLE}-windres)
+set(TARN_WIDL ${TARN_MINGW_TRIPLE}-widl)
+set(CMAKE_FIND_ROOT_PATH /usr/${TARN_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
