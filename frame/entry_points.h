@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstddef>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -80,6 +81,8 @@ class EntryPointTable {
   };
 
   ModuleLoader& loader_;
+  // Objects in several threads may bind entries at once.
+  std::mutex mutex_;
   std::array<void*, static_cast<size_t>(EntryPoint::kCount)> addresses_{};
   std::vector<LoadedLibrary> libraries_;
 };

@@ -15,9 +15,13 @@ struct CachedInfo {
 };
 
 // The library has seven interfaces; the cache holds one entry for each.
+// Objects of several apartments may fill it at once: a lock guards it.
+SRWLOCK g_cache_lock = SRWLOCK_INIT;
 ITypeLib* g_typelib = nullptr;
 std::array<CachedInfo, 8> g_infos{};
 size_t g_info_count = 0;
+
+HRESULT CachedTypeInfoLocked(REFIID iid, ITypeInfo** info) noexcept;
 
 }  // namespace
 
@@ -45,6 +49,15 @@ HRESULT LoadModuleTypeLib(ITypeLib** library) noexcept {
 }
 
 HRESULT CachedTypeInfo(REFIID iid, ITypeInfo** info) noexcept {
+  AcquireSRWLockExclusive(&g_cache_lock);
+  const HRESULT hr = CachedTypeInfoLocked(iid, info);
+  ReleaseSRWLockExclusive(&g_cache_lock);
+  return hr;
+}
+
+namespace {
+
+HRESULT CachedTypeInfoLocked(REFIID iid, ITypeInfo** info) noexcept {
   for (size_t i = 0; i < g_info_count; ++i) {
     if (IsEqualIID(g_infos[i].iid, iid)) {
       *info = g_infos[i].info;
@@ -64,11 +77,15 @@ HRESULT CachedTypeInfo(REFIID iid, ITypeInfo** info) noexcept {
   return S_OK;
 }
 
+}  // namespace
+
 void ReleaseTypeInfoCache() noexcept {
+  AcquireSRWLockExclusive(&g_cache_lock);
   for (size_t i = 0; i < g_info_count; ++i) g_infos[i].info->Release();
   g_info_count = 0;
   if (g_typelib) g_typelib->Release();
   g_typelib = nullptr;
+  ReleaseSRWLockExclusive(&g_cache_lock);
 }
 
 }  // namespace tarn::com

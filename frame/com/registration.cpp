@@ -145,6 +145,8 @@ HRESULT RegisterServer() noexcept {
       hr = ForEachClass(library, [&](const ClassEntry& entry) { return RegisterClass(lib, entry, path); });
     }
     library->Release();
+    // A registration that stopped part way is taken back whole.
+    if (FAILED(hr)) UnregisterServer();
     return hr;
   } catch (...) {
     return E_OUTOFMEMORY;
