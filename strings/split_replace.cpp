@@ -1,6 +1,7 @@
 #include "strings/split_replace.h"
 
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 #include "strings/occurrence_finder.h"
@@ -60,44 +61,78 @@ ParseOutcome ParseString(std::u16string_view source, std::u16string_view match) 
   return outcome;
 }
 
-std::u16string ReplaceString(std::u16string_view data, std::u16string_view search, std::u16string_view replace) {
+namespace {
+
+// Calls replaced(pos) for every occurrence that the one-pass replacement
+// replaces. Each search resumes just after the inserted text, which is the text
+// just after the occurrence in the original: the occurrences replaced are the
+// non-overlapping ones, taken greedily from the left.
+template <typename Replaced>
+void ForEachReplaced(const OccurrenceFinder& finder, std::u16string_view data, size_t search_length,
+                     Replaced&& replaced) {
+  size_t resume = 0;
+  finder.ForEach(data, 0, [&](size_t pos) {
+    if (pos >= resume) {
+      replaced(pos);
+      resume = pos + search_length;
+    }
+    return true;
+  });
+}
+
+char16_t* CopyUnits(std::u16string_view from, char16_t* to) {
+  if (!from.empty()) std::memcpy(to, from.data(), from.size() * sizeof(char16_t));
+  return to + from.size();
+}
+
+}  // namespace
+
+void ReplaceStringInto(std::u16string_view data, std::u16string_view search, std::u16string_view replace,
+                       const std::function<char16_t*(size_t length)>& allocate) {
   // Error 6 for a text longer than a Long counts.
   LengthOf(data);
   LengthOf(search);
   LengthOf(replace);
   // Step by step, an empty search string is found again at every start and the
   // loop never ends; returning the text unchanged is the orderly answer.
-  if (data.empty() || search.empty()) return std::u16string(data);
+  if (data.empty() || search.empty()) {
+    CopyUnits(data, allocate(data.size()));
+    return;
+  }
 
-  // Each search resumes just after the inserted text, which is the text just
-  // after the occurrence in the original: the occurrences replaced are the
-  // non-overlapping ones, taken greedily from the left.
+  // Two scans, one to count and one to copy, rather than a list of positions:
+  // the scan is cheap next to the memory a list of one position per
+  // occurrence would take on a dense text.
+  const OccurrenceFinder finder(search);
   const size_t search_length = search.size();
-  std::vector<uint32_t> replaced;
-  size_t resume = 0;
-  OccurrenceFinder(search).ForEach(data, 0, [&](size_t pos) {
-    if (pos >= resume) {
-      replaced.push_back(static_cast<uint32_t>(pos));
-      resume = pos + search_length;
-    }
-    return true;
-  });
-  if (replaced.empty()) return std::u16string(data);
+  size_t count = 0;
+  ForEachReplaced(finder, data, search_length, [&count](size_t) { ++count; });
 
-  const int64_t result_length = static_cast<int64_t>(data.size()) +
-                                static_cast<int64_t>(replaced.size()) *
-                                    (static_cast<int64_t>(replace.size()) - static_cast<int64_t>(search_length));
+  const int64_t result_length =
+      static_cast<int64_t>(data.size()) +
+      static_cast<int64_t>(count) * (static_cast<int64_t>(replace.size()) - static_cast<int64_t>(search_length));
   if (result_length > std::numeric_limits<int32_t>::max()) RaiseStandardError(kErrOutOfMemory);
 
-  std::u16string result;
-  result.reserve(static_cast<size_t>(result_length));
-  size_t copied = 0;
-  for (const uint32_t pos : replaced) {
-    result.append(data.substr(copied, pos - copied));
-    result.append(replace);
-    copied = pos + search_length;
+  char16_t* out = allocate(static_cast<size_t>(result_length));
+  if (count == 0) {
+    CopyUnits(data, out);
+    return;
   }
-  result.append(data.substr(copied));
+  size_t copied = 0;
+  ForEachReplaced(finder, data, search_length, [&](size_t pos) {
+    out = CopyUnits(data.substr(copied, pos - copied), out);
+    out = CopyUnits(replace, out);
+    copied = pos + search_length;
+  });
+  CopyUnits(data.substr(copied), out);
+}
+
+std::u16string ReplaceString(std::u16string_view data, std::u16string_view search, std::u16string_view replace) {
+  std::u16string result;
+  ReplaceStringInto(data, search, replace, [&result](size_t length) {
+    result.resize(length);
+    return result.data();
+  });
   return result;
 }
 

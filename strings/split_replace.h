@@ -3,6 +3,8 @@
 // over the text, whatever the separator or the number of occurrences.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,5 +42,14 @@ struct ParseOutcome {
 // leaves `data` unchanged. A result longer than a Long can count fails with
 // error 7 (out of memory) before anything is built.
 std::u16string ReplaceString(std::u16string_view data, std::u16string_view search, std::u16string_view replace);
+
+// The same replacement written into storage that the caller provides, so that
+// the result can be built in its final place (a BSTR) without a second copy.
+// `allocate` is called once, with the length of the result in code units,
+// after the length checks and before anything is written; it returns a buffer
+// of that many units, which this function then fills completely. The errors
+// are those of ReplaceString, raised before `allocate` is called.
+void ReplaceStringInto(std::u16string_view data, std::u16string_view search, std::u16string_view replace,
+                       const std::function<char16_t*(size_t length)>& allocate);
 
 }  // namespace tarn

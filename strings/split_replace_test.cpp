@@ -184,5 +184,45 @@ TEST(ReplaceString, AgreesWithStepByStepOnGeneratedTexts) {
   }
 }
 
+// The caller's storage: asked for once, with the exact length, and filled to
+// the last unit without writing past it (a guard unit follows the buffer).
+TEST(ReplaceString, IntoCallerStorageAsksOnceForTheExactLength) {
+  std::mt19937 rng(13);
+  for (int round = 0; round < 5000; ++round) {
+    const std::u16string data = RandomText(rng, u"ab", 60);
+    const std::u16string search = RandomText(rng, u"ab", 3);
+    const std::u16string replace = RandomText(rng, u"abc", 4);
+    const std::u16string expected = ReplaceStringStepByStep(data, search, replace);
+    std::u16string storage;
+    int calls = 0;
+    ReplaceStringInto(data, search, replace, [&](size_t length) {
+      ++calls;
+      storage.assign(length + 1, u'#');
+      return storage.data();
+    });
+    const std::string row = Narrow(data) + " / " + Narrow(search) + " / " + Narrow(replace);
+    ASSERT_EQ(calls, 1) << row;
+    ASSERT_EQ(storage.size(), expected.size() + 1) << row;
+    ASSERT_EQ(storage.substr(0, expected.size()), expected) << row;
+    ASSERT_EQ(storage.back(), u'#') << row;
+  }
+}
+
+TEST(ReplaceString, IntoCallerStorageAsksNothingWhenTheResultIsTooLong) {
+  const std::u16string data(1'000'000, u'a');
+  const std::u16string replace(2200, u'b');
+  int calls = 0;
+  try {
+    ReplaceStringInto(data, u"a", replace, [&calls](size_t) -> char16_t* {
+      ++calls;
+      return nullptr;
+    });
+    FAIL() << "no error raised";
+  } catch (const AutomationError& e) {
+    EXPECT_EQ(e.number(), kErrOutOfMemory);
+  }
+  EXPECT_EQ(calls, 0);
+}
+
 }  // namespace
 }  // namespace tarn

@@ -1,5 +1,7 @@
 #include "strings/string_function.h"
 
+#include <new>
+
 #include "frame/com/call_frame.h"
 #include "frame/com/safe_array.h"
 #include "frame/com/system_random_source.h"
@@ -80,8 +82,19 @@ HRESULT StringFunction::ParseString(BSTR Source, BSTR Match, SAFEARRAY** dest) {
 }
 
 HRESULT StringFunction::ReplaceString(BSTR Data, BSTR Search, BSTR Replace, BSTR* result) {
-  return RunMember(this, result,
-                   [&] { return Bstr(tarn::ReplaceString(ViewOf(Data), ViewOf(Search), ViewOf(Replace))); });
+  return RunMember(this, result, [&] {
+    // The result is written straight into the BSTR handed back: on texts of
+    // megabytes a second copy costs as much as the replacement itself.
+    Bstr replaced;
+    tarn::ReplaceStringInto(ViewOf(Data), ViewOf(Search), ViewOf(Replace), [&replaced](size_t length) {
+      if (length > 0x7FFFFFFFu / 2) RaiseStandardError(kErrOutOfMemory);
+      BSTR buffer = SysAllocStringLen(nullptr, static_cast<UINT>(length));
+      if (!buffer) throw std::bad_alloc();
+      *replaced.put() = buffer;
+      return reinterpret_cast<char16_t*>(buffer);
+    });
+    return replaced;
+  });
 }
 
 HRESULT StringFunction::FirstUCase(BSTR SS, BSTR* result) {
