@@ -19,6 +19,19 @@ Show "CountStringInString(""Abc abc"", ""ABC"", False)", sf.CountStringInString(
 Show "InStrEx(3, ""abcabc"", ""bc"")", sf.InStrEx(3, "abcabc", "bc")
 Show "InStrEx(-1, ""abcabc"", ""bc"")", sf.InStrEx(-1, "abcabc", "bc")
 Show "InStrEx(1, ""abcabc"", ""BC"", vbTextCompare)", sf.InStrEx(1, "abcabc", "BC", vbTextCompare)
+Show "ReplaceString(""aaa"", ""a"", ""aa"")", sf.ReplaceString("aaa", "a", "aa")
+Show "CSql(""O'Neil's"")", sf.CSql("O'Neil's")
+Show "FirstUCase(""  o'NEIL   mcDONALD "")", sf.FirstUCase("  o'NEIL   mcDONALD ")
+Show "RemoveSpaces("" a b  c "")", sf.RemoveSpaces(" a b  c ")
+Show "OnlyOneSpace(""  a   b  "")", "[" & sf.OnlyOneSpace("  a   b  ") & "]"
+Show "NoNull(Null)", "[" & sf.NoNull(Null) & "] (" & TypeName(sf.NoNull(Null)) & ")"
+Show "NoNull(5)", sf.NoNull(5) & " (" & TypeName(sf.NoNull(5)) & ")"
+Show "IsCustomString(""1234"", sf.MATCH_DIGITS)", sf.IsCustomString("1234", sf.MATCH_DIGITS)
+Show "IsCustomString(""12a"", sf.MATCH_DIGITS)", sf.IsCustomString("12a", sf.MATCH_DIGITS)
+Show "GetRndString(12)", sf.GetRndString(12)
+Show "GetRndString(8, ""01"")", sf.GetRndString(8, "01")
+WScript.Echo "  (ParseString fills a String array passed by reference, which Wine's VBScript cannot pass;"
+WScript.Echo "   VBA, VB6 and C++ callers use it.)"
 
 WScript.Echo "Errors arrive in Err:"
 On Error Resume Next
@@ -28,5 +41,8 @@ Show "CountStringInString("""", ""a"")", "error " & Err.Number & ", " & Err.Desc
 Err.Clear
 result = sf.InStrEx(-2147483648, "abc", "b")
 Show "InStrEx(-2147483648, ...)", "error " & Err.Number & ", " & Err.Description
+Err.Clear
+result = sf.GetRndString(5, "")
+Show "GetRndString(5, """")", "error " & Err.Number & ", " & Err.Description & ", from " & Err.Source
 Err.Clear
 On Error GoTo 0
