@@ -46,6 +46,7 @@ add_library(TarnLib SHARED
   frame/com/registration.cpp
   frame/com/win_text_services.cpp
   frame/com/safe_array.cpp
+  frame/com/direct_invoke.cpp
   frame/com/system_entry_points.cpp
   frame/com/system_random_source.cpp
   frame/com/exports.cpp

@@ -8,6 +8,7 @@
 
 #include <utility>
 
+#include "frame/com/direct_invoke.h"
 #include "frame/com/module.h"
 
 namespace tarn::com {
@@ -75,8 +76,11 @@ class DispatchObject : public Interface, public ISupportErrorInfo {
     // Argument conversion may call back into the client before the member's
     // own frame starts; the object stays alive across all of it.
     AddRef();
-    const HRESULT invoked =
-        info->Invoke(static_cast<Interface*>(this), id, flags, params, result, exception, bad_argument);
+    HRESULT invoked = S_OK;
+    if (!TryDirectInvoke(static_cast<Interface*>(this), InterfaceId(), id, flags, params, result, exception,
+                         &invoked)) {
+      invoked = info->Invoke(static_cast<Interface*>(this), id, flags, params, result, exception, bad_argument);
+    }
     Release();
     return invoked;
   }

@@ -212,3 +212,73 @@ TEST(Lifetime, CallerReleasingItsLastReferenceDuringACall) {
 
 }  // namespace
 }  // namespace tarn::client
+
+namespace tarn::client {
+namespace {
+
+struct InvokeOutcome {
+  HRESULT hr;
+  VARTYPE type;
+  std::wstring text;  // the String result, or the error description
+  SCODE scode;
+};
+
+// Calls a one-argument member with a String; `named` passes it as a named
+// argument, which the shortcut for String-only members leaves to the type
+// information, so both roads can be compared.
+InvokeOutcome CallWithString(IDispatch* object, const wchar_t* member, const std::wstring& text, bool named) {
+  DISPID id = 0;
+  LPOLESTR names[] = {const_cast<LPOLESTR>(member)};
+  EXPECT_EQ(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), S_OK);
+  VARIANT arg;
+  V_VT(&arg) = VT_BSTR;
+  V_BSTR(&arg) = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+  DISPID first = 0;
+  DISPPARAMS params{&arg, named ? &first : nullptr, 1, named ? 1u : 0u};
+  Variant result;
+  EXCEPINFO exception{};
+  UINT bad = 0;
+  InvokeOutcome outcome{};
+  outcome.hr =
+      object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result.get(), &exception, &bad);
+  outcome.type = V_VT(result.get());
+  outcome.scode = exception.scode;
+  outcome.text = outcome.hr == S_OK ? (outcome.type == VT_BSTR ? Text(V_BSTR(result.get())) : L"")
+                                    : Text(exception.bstrDescription);
+  SysFreeString(exception.bstrDescription);
+  SysFreeString(exception.bstrSource);
+  SysFreeString(exception.bstrHelpFile);
+  VariantClear(&arg);
+  return outcome;
+}
+
+TEST(Dispatch, StringOnlyMembersGiveTheSameAnswersWithOrWithoutTheShortcut) {
+  auto object = CreateFromDll<IDispatch>(CLSID_StringFunction);
+  ASSERT_TRUE(object);
+  const struct {
+    const wchar_t* member;
+    std::wstring text;
+    HRESULT hr;
+  } rows[] = {
+      {L"FirstUCase", L"  hello   WORLD ", S_OK},
+      {L"RemoveSpaces", L" a b ", S_OK},
+      {L"OnlyOneSpace", L"a   b", S_OK},
+      {L"CSql", L"it's", S_OK},
+      {L"FirstUCase", std::wstring(40000, L'a'), DISP_E_EXCEPTION},
+  };
+  for (const auto& row : rows) {
+    const InvokeOutcome direct = CallWithString(object.Get(), row.member, row.text, false);
+    const InvokeOutcome standard = CallWithString(object.Get(), row.member, row.text, true);
+    EXPECT_EQ(direct.hr, row.hr) << row.member;
+    EXPECT_EQ(standard.hr, row.hr) << row.member;
+    EXPECT_EQ(direct.type, standard.type) << row.member;
+    EXPECT_EQ(direct.text, standard.text) << row.member;
+    EXPECT_EQ(direct.scode, standard.scode) << row.member;
+  }
+  EXPECT_EQ(CallWithString(object.Get(), L"CSql", L"it's", false).text, L"it''s");
+  EXPECT_EQ(CallWithString(object.Get(), L"FirstUCase", std::wstring(40000, L'a'), false).scode,
+            static_cast<SCODE>(0x800A0006));
+}
+
+}  // namespace
+}  // namespace tarn::client
