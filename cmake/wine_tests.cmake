@@ -69,3 +69,13 @@ add_test(NAME register_per_user
          COMMAND ${TARN_WINE_PREFIX_RUN} ${TARN_TEST_SCRIPTS}/register_per_user_test.sh
                  $<TARGET_FILE:tarnlib-register> $<TARGET_FILE:TarnLib>)
 set_tests_properties(register_per_user PROPERTIES FIXTURES_REQUIRED wine SKIP_RETURN_CODE ${TARN_SKIP})
+
+# These tests read and write the one registry of the prefix (the client
+# unregisters and registers again, per-user registration shadows the classes):
+# they run one at a time.
+set(TARN_REGISTRY_TESTS client_tests register_per_user)
+foreach(script ${TARN_VBS_TESTS})
+  get_filename_component(name ${script} NAME_WE)
+  list(APPEND TARN_REGISTRY_TESTS vbs_${name})
+endforeach()
+set_tests_properties(${TARN_REGISTRY_TESTS} PROPERTIES RESOURCE_LOCK registry)
