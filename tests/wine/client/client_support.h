@@ -41,6 +41,9 @@ ComPtr<Interface> CreateFromDll(const CLSID& clsid) {
   return object;
 }
 
+// A new StringFunction object from the DLL's class factory.
+inline ComPtr<_StringFunction> NewStringFunction() { return CreateFromDll<_StringFunction>(CLSID_StringFunction); }
+
 // The module's answer to DllCanUnloadNow.
 HRESULT CanUnloadNow();
 

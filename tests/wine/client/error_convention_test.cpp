@@ -13,7 +13,6 @@
 namespace tarn::client {
 namespace {
 
-ComPtr<_StringFunction> NewStringFunction() { return CreateFromDll<_StringFunction>(CLSID_StringFunction); }
 
 TEST(ErrorConvention, StandardErrorsThroughTheVtable) {
   auto object = NewStringFunction();

@@ -7,7 +7,6 @@
 namespace tarn::client {
 namespace {
 
-ComPtr<_StringFunction> NewStringFunction() { return CreateFromDll<_StringFunction>(CLSID_StringFunction); }
 
 TEST(StringFunction, CharacterSets) {
   auto object = NewStringFunction();

@@ -15,7 +15,6 @@
 namespace tarn::client {
 namespace {
 
-ComPtr<_StringFunction> NewStringFunction() { return CreateFromDll<_StringFunction>(CLSID_StringFunction); }
 
 constexpr HRESULT StandardError(unsigned number) { return static_cast<HRESULT>(0x800A0000u + number); }
 constexpr HRESULT kEmptyCharactersError = static_cast<HRESULT>(0x80040BB9u);
