@@ -68,7 +68,8 @@ target_link_libraries(TarnLib PRIVATE tarn_core tarn_guids oleaut32 ole32 uuid a
 # The C++ runtime is linked in: the DLL needs only system DLLs.
 target_link_options(TarnLib PRIVATE -static -static-libgcc -static-libstdc++ $<$<CONFIG:Release>:-s>)
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
-  target_link_options(TarnLib PRIVATE -Wl,--kill-at)
+  # Exports by their plain names, as the .def file gives them.
+  target_link_options(TarnLib PRIVATE -Wl,--kill-at -Wl,--enable-stdcall-fixup)
 endif()
 add_dependencies(TarnLib tarn_typelib)
 
