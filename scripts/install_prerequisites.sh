@@ -7,10 +7,9 @@ set -euo pipefail
 
 packages=(
   build-essential cmake python3
-  libgtest-dev googletest libbenchmark-dev libicu-dev libsqlite3-dev
+  libgtest-dev googletest libicu-dev libsqlite3-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64 mingw-w64-tools
   wine wine64 libwine-dev
-  xvfb xauth
 )
 multiarch_packages=(wine32:i386)
 
