@@ -24,6 +24,13 @@ HRESULT CanUnloadNow() {
 
 std::wstring Text(BSTR s) { return s ? std::wstring(s, SysStringLen(s)) : std::wstring(); }
 
+void ReleaseException(EXCEPINFO& exception) {
+  SysFreeString(exception.bstrDescription);
+  SysFreeString(exception.bstrSource);
+  SysFreeString(exception.bstrHelpFile);
+  exception.bstrDescription = exception.bstrSource = exception.bstrHelpFile = nullptr;
+}
+
 ErrorInfoSnapshot TakeErrorInfo() {
   ErrorInfoSnapshot snapshot;
   ComPtr<IErrorInfo> info;

@@ -59,6 +59,9 @@ ErrorInfoSnapshot TakeErrorInfo();
 
 std::wstring Text(BSTR s);
 
+// Frees the strings that Invoke left in exception information.
+void ReleaseException(EXCEPINFO& exception);
+
 // Calls a member by name through IDispatch::Invoke with positional arguments
 // given in natural order.
 HRESULT InvokeByName(IDispatch* object, const wchar_t* name, WORD flags, std::initializer_list<VARIANT> args,

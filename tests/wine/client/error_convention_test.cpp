@@ -13,7 +13,6 @@
 namespace tarn::client {
 namespace {
 
-
 TEST(ErrorConvention, StandardErrorsThroughTheVtable) {
   auto object = NewStringFunction();
   ASSERT_TRUE(object);
@@ -93,9 +92,7 @@ TEST(ErrorConvention, InvokeTurnsErrorsIntoExceptionInformation) {
   EXPECT_EQ(Text(exception.bstrSource), L"TarnLib");
   // The member's result was the empty value of its type.
   EXPECT_TRUE(V_VT(result.get()) == VT_EMPTY || (V_VT(result.get()) == VT_I4 && V_I4(result.get()) == 0));
-  SysFreeString(exception.bstrDescription);
-  SysFreeString(exception.bstrSource);
-  SysFreeString(exception.bstrHelpFile);
+  ReleaseException(exception);
 }
 
 TEST(ErrorConvention, EveryClassSupportsErrorInfoAndNamesMembersNotAvailableYet) {
@@ -132,9 +129,7 @@ TEST(ErrorConvention, EveryClassSupportsErrorInfoAndNamesMembersNotAvailableYet)
     EXPECT_EQ(exception.scode, E_NOTIMPL);
     EXPECT_EQ(Text(exception.bstrDescription),
               std::wstring(row.member) + L" is not available yet in this version of TarnLib");
-    SysFreeString(exception.bstrDescription);
-    SysFreeString(exception.bstrSource);
-    SysFreeString(exception.bstrHelpFile);
+    ReleaseException(exception);
   }
 }
 
@@ -244,9 +239,7 @@ InvokeOutcome CallWithString(IDispatch* object, const wchar_t* member, const std
   outcome.scode = exception.scode;
   outcome.text = outcome.hr == S_OK ? (outcome.type == VT_BSTR ? Text(V_BSTR(result.get())) : L"")
                                     : Text(exception.bstrDescription);
-  SysFreeString(exception.bstrDescription);
-  SysFreeString(exception.bstrSource);
-  SysFreeString(exception.bstrHelpFile);
+  ReleaseException(exception);
   VariantClear(&arg);
   return outcome;
 }

@@ -7,7 +7,6 @@
 namespace tarn::client {
 namespace {
 
-
 TEST(StringFunction, CharacterSets) {
   auto object = NewStringFunction();
   ASSERT_TRUE(object);

@@ -15,7 +15,6 @@
 namespace tarn::client {
 namespace {
 
-
 constexpr HRESULT StandardError(unsigned number) { return static_cast<HRESULT>(0x800A0000u + number); }
 constexpr HRESULT kEmptyCharactersError = static_cast<HRESULT>(0x80040BB9u);
 const wchar_t kEmptyCharactersText[] = L"UsingThisChars in GetRndString can't be an empty string";
@@ -52,9 +51,7 @@ Outcome FromErrorInfo(HRESULT hr) {
 Outcome FromException(HRESULT hr, EXCEPINFO& exception) {
   Outcome outcome{hr, Text(exception.bstrDescription), Text(exception.bstrSource)};
   if (hr == DISP_E_EXCEPTION) outcome.hr = exception.scode;
-  SysFreeString(exception.bstrDescription);
-  SysFreeString(exception.bstrSource);
-  SysFreeString(exception.bstrHelpFile);
+  ReleaseException(exception);
   return outcome;
 }
 
