@@ -16,4 +16,4 @@ if /usr/lib/wine/wine --version >/dev/null 2>&1; then
 else
   echo "(32-bit DLL built as build/mingw32/TarnLib.dll; this machine cannot run 32-bit code under Wine)"
 fi
-wine_run 300 cscript //nologo "$(wine_path "$root/tour/tour.vbs")" | tr -d '\r'
+wine_run 300 cscript.exe //nologo "$(wine_path "$root/tour/tour.vbs")" | tr -d '\r'

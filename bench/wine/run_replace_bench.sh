@@ -18,7 +18,7 @@ export TARN_WINEPREFIX="${TARN_WINEPREFIX:-$root/build/wineprefix-bench}"
 trap wine_stop EXIT
 wine_start || { echo "run_replace_bench: Wine did not start" >&2; exit 1; }
 "$root/tests/wine/register_dll.sh" "$dll" || { echo "run_replace_bench: registration failed" >&2; exit 1; }
-output=$(wine_run 600 cscript //nologo "$(wine_path "$root/bench/wine/replace_bench.vbs")" 2>&1 | tr -d '\r')
+output=$(wine_run 600 cscript.exe //nologo "$(wine_path "$root/bench/wine/replace_bench.vbs")" 2>&1 | tr -d '\r')
 printf '%s\n' "$output"
 # cscript exits with 0 even when the script stops on an error; the last line
 # tells a complete run.

@@ -5,4 +5,4 @@ set -u
 . "$(dirname "$0")/wine_env.sh"
 dll=$(wine_path "$1")
 shift
-wine_run 120 "${TARN_SYSTEM}regsvr32" /s "$@" "$dll"
+wine_run 120 "${TARN_SYSTEM}regsvr32.exe" /s "$@" "$dll"

@@ -10,7 +10,7 @@ combined=$(mktemp --suffix=.vbs)
 trap 'rm -f "$combined"' EXIT
 cat "$(dirname "$1")/test_support.vbs" "$1" > "$combined"
 script=$(wine_path "$combined")
-output=$(wine_run 300 "${TARN_SYSTEM}cscript" //nologo "$script" 2>&1 | tr -d '\r')
+output=$(wine_run 300 "${TARN_SYSTEM}cscript.exe" //nologo "$script" 2>&1 | tr -d '\r')
 status=$?
 printf '%s\n' "$output"
 last=$(printf '%s\n' "$output" | grep -v '^\s*$' | tail -n 1)

@@ -36,9 +36,9 @@ wine_start() {
   # A persistent wineserver makes every later Wine start fast.
   timeout 30 wineserver -p >/dev/null 2>&1
   if [ ! -d "$WINEPREFIX/drive_c/windows/system32" ]; then
-    wine_run 300 wineboot -i >/dev/null 2>&1
+    wine_run 300 wineboot.exe -i >/dev/null 2>&1
   fi
-  wine_run 120 wineboot >/dev/null 2>&1
+  wine_run 120 wineboot.exe >/dev/null 2>&1
   [ -d "$WINEPREFIX/drive_c/windows/system32" ]
 }
 
