@@ -46,6 +46,7 @@ int main() {
   const double back_s = BestSeconds([&] { sink = tarn::InStrEx(ts, -1, text, u"qzqz", 0); });
 
   const double mb = static_cast<double>(kBytes) / 1e6;
+  std::printf("Native %zu-bit build (pointer size %zu)\n", sizeof(void*) * 8, sizeof(void*));
   std::printf("16 MB of UTF-16 text (%zu characters)\n", kUnits);
   std::printf("%-40s %10.0f MB/s\n", "memchr (same bytes)", mb / memchr_s);
   std::printf("%-40s %10.0f MB/s\n", "search rule, not found", mb / find_s);

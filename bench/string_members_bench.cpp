@@ -156,6 +156,7 @@ int main(int argc, char** argv) {
     mallopt(M_MMAP_THRESHOLD, 1 << 30);
     mallopt(M_TRIM_THRESHOLD, 1 << 30);
   }
+  std::printf("Native %zu-bit build (pointer size %zu)\n", sizeof(void*) * 8, sizeof(void*));
   std::printf("Allocator: %s\n\n", fresh_pages ? "defaults (fresh pages for large blocks)" : "freed memory reused");
   LargeTexts();
   IntegerLimitedMembers();

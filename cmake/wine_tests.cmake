@@ -33,13 +33,16 @@ target_link_libraries(tarnlib_client_tests PRIVATE tarn_guids gtest tarn_core ol
 target_link_options(tarnlib_client_tests PRIVATE -static)
 add_dependencies(tarnlib_client_tests TarnLib)
 
-# Wine runs only the 64-bit build here: this kind of machine's kernel has
-# 32-bit emulation switched off, so Wine's 32-bit loader cannot start. The
-# 32-bit tests then report themselves as skipped.
+# The 32-bit build's Wine tests run through Wine's 32-bit loader, or through
+# the 64-bit loader in WoW64 mode where the kernel cannot start 32-bit Linux
+# programs; where neither works they report themselves as skipped, with the
+# reason.
 set(TARN_SKIP 77)
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(TARN_BITS 64)
   set(TARN_WINE_PREFIX_RUN "")
 else()
+  set(TARN_BITS 32)
   set(TARN_WINE_PREFIX_RUN ${TARN_TEST_SCRIPTS}/skip_without_wine32.sh)
 endif()
 
@@ -52,7 +55,7 @@ set_tests_properties(regsvr32_register PROPERTIES FIXTURES_REQUIRED wine FIXTURE
 
 add_test(NAME client_tests
          COMMAND ${TARN_WINE_PREFIX_RUN} ${TARN_TEST_SCRIPTS}/run_wine_program.sh $<TARGET_FILE:tarnlib_client_tests>
-                 --dll=$<TARGET_FILE:TarnLib>)
+                 --dll=$<TARGET_FILE:TarnLib> --bits=${TARN_BITS})
 set_tests_properties(client_tests PROPERTIES FIXTURES_REQUIRED "wine;registered")
 
 file(GLOB TARN_VBS_TESTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/vbs/*_test.vbs)
@@ -61,6 +64,12 @@ foreach(script ${TARN_VBS_TESTS})
   add_test(NAME vbs_${name} COMMAND ${TARN_WINE_PREFIX_RUN} ${TARN_TEST_SCRIPTS}/run_vbs.sh ${script})
   set_tests_properties(vbs_${name} PROPERTIES FIXTURES_REQUIRED "wine;registered")
 endforeach()
+
+# How 32-bit programs are run, tried also as on machines without them.
+if(TARN_BITS EQUAL 32)
+  add_test(NAME wine32_detection COMMAND ${TARN_TEST_SCRIPTS}/wine32_detection_test.sh)
+  set_tests_properties(wine32_detection PROPERTIES FIXTURES_REQUIRED wine)
+endif()
 
 get_property(TARN_WINE_TESTS DIRECTORY PROPERTY TESTS)
 set_tests_properties(${TARN_WINE_TESTS} PROPERTIES SKIP_RETURN_CODE ${TARN_SKIP} TIMEOUT 900)

@@ -2,7 +2,9 @@
 # Installs what building and testing TarnLib needs on a fresh Debian 12
 # machine, as root: the native toolchain and libraries for the portable core,
 # mingw-w64 for the DLLs, widl, and Wine (64-bit, and 32-bit from i386
-# multiarch) to run them. Does nothing when everything is already there.
+# multiarch) to run them. The 32-bit part is needed even where the kernel
+# cannot start 32-bit programs: its Windows DLLs let the 64-bit loader run the
+# 32-bit DLL in WoW64 mode. Does nothing when everything is already there.
 set -euo pipefail
 
 packages=(
@@ -27,5 +29,6 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
 fi
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -q
-apt-get install -y -q --no-install-recommends "${missing[@]}"
+# Other installs may hold the dpkg lock for a while: wait for it.
+apt-get update -q -o DPkg::Lock::Timeout=600
+apt-get install -y -q -o DPkg::Lock::Timeout=600 --no-install-recommends "${missing[@]}"

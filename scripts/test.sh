@@ -1,17 +1,45 @@
 #!/usr/bin/env bash
 # Every test: the portable core natively (plain and with address and
 # undefined-behaviour sanitizers), then both DLLs: static checks, and under
-# Wine registration, the C++ COM client and the VBScript tests.
+# Wine registration, the C++ COM client and the VBScript tests, each DLL with
+# programs of its own bitness. TARN_BITS=64 or TARN_BITS=32 tests only that
+# DLL (the native tests always run).
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 "$root/scripts/install_prerequisites.sh" || exit 1
+. "$root/tests/wine/wine_env.sh"
+
+presets=(native native-sanitize)
+case "${TARN_BITS:-both}" in
+  64) presets+=(mingw64) ;;
+  32) presets+=(mingw32) ;;
+  both) presets+=(mingw64 mingw32) ;;
+  *) echo "TARN_BITS must be 64 or 32 (or unset for both)" >&2; exit 2 ;;
+esac
+
+describe() {
+  case "$1" in
+    native) echo "portable core, native" ;;
+    native-sanitize) echo "portable core, native, address and undefined-behaviour sanitizers" ;;
+    mingw64) echo "64-bit DLL build/mingw64/TarnLib.dll; Wine programs run by $TARN_WINE64_LOADER" ;;
+    mingw32)
+      if wine32_detect; then
+        echo "32-bit DLL build/mingw32/TarnLib.dll; Wine programs run by $(wine32_description)"
+      else
+        echo "32-bit DLL build/mingw32/TarnLib.dll; its Wine tests will be skipped"
+      fi
+      ;;
+  esac
+}
 
 total_passed=0
 total_failed=0
+total_skipped=0
+skip_notes=()
 status=0
-for preset in native native-sanitize mingw64 mingw32; do
-  echo "== $preset"
+for preset in "${presets[@]}"; do
+  echo "== $preset: $(describe "$preset")"
   if ! "$root/scripts/build.sh" "$preset"; then
     echo "build of $preset failed"
     status=1
@@ -28,10 +56,24 @@ for preset in native native-sanitize mingw64 mingw32; do
     skipped=$(grep -c '\*\*\*Skipped\|Not Run (Disabled)\| Skipped ' "$log" || true)
     total_passed=$((total_passed + all - failed - skipped))
     total_failed=$((total_failed + failed))
+    total_skipped=$((total_skipped + skipped))
+    if [ "$skipped" -gt 0 ]; then
+      if [ "$preset" = mingw32 ] && ! wine32_detect; then
+        skip_notes+=("$skipped tests of the 32-bit DLL (mingw32) skipped: $TARN_WINE32_WHY")
+      else
+        skip_notes+=("$skipped tests of $preset skipped (see the log above)")
+      fi
+    fi
   else
     status=1
   fi
   rm -f "$log"
 done
-echo "${total_passed} passed, ${total_failed} failed"
+[ "${TARN_BITS:-both}" = both ] || skip_notes+=("only the ${TARN_BITS}-bit DLL tested (TARN_BITS=${TARN_BITS})")
+for note in "${skip_notes[@]}"; do echo "$note"; done
+if [ "$total_skipped" -gt 0 ]; then
+  echo "${total_passed} passed, ${total_failed} failed, ${total_skipped} skipped"
+else
+  echo "${total_passed} passed, ${total_failed} failed"
+fi
 exit $status

@@ -2,6 +2,10 @@
 ' VBScript user calls it.
 Option Explicit
 
+' The script host's bitness: AMD64 for 64-bit cscript, x86 for 32-bit cscript.
+WScript.Echo "script host: PROCESSOR_ARCHITECTURE=" & _
+             CreateObject("WScript.Shell").Environment("Process")("PROCESSOR_ARCHITECTURE")
+
 Sub Show(label, value)
   WScript.Echo "  " & label & " = " & value
 End Sub

@@ -58,6 +58,8 @@ sizes = Array(1048576, 4194304)
 gaps = Array(16, 1000)
 mismatch = 0
 
+WScript.Echo "script host: PROCESSOR_ARCHITECTURE=" & _
+             CreateObject("WScript.Shell").Environment("Process")("PROCESSOR_ARCHITECTURE")
 WScript.Echo "Doubling apostrophes: VBScript Replace against TarnLib through COM, time per call"
 For Each size In sizes
   For Each gap In gaps

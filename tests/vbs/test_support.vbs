@@ -5,6 +5,17 @@ Dim passed, failed
 passed = 0
 failed = 0
 
+' The script host's bitness, for the runner to check against the one it asked
+' for: a 32-bit process says x86 here even on 64-bit Windows, where
+' PROCESSOR_ARCHITEW6432 then names the machine.
+Sub EchoScriptHost()
+  Dim environment
+  Set environment = CreateObject("WScript.Shell").Environment("Process")
+  WScript.Echo "script host: PROCESSOR_ARCHITECTURE=" & environment("PROCESSOR_ARCHITECTURE") & _
+               ", PROCESSOR_ARCHITEW6432=" & environment("PROCESSOR_ARCHITEW6432")
+End Sub
+EchoScriptHost
+
 Sub Check(name, actual, expected)
   If VarType(actual) = VarType(expected) And actual = expected Then
     passed = passed + 1

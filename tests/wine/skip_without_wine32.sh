@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
-# skip_without_wine32.sh COMMAND...: runs the command when this machine can run
-# 32-bit code under Wine, and reports the test as skipped (77) otherwise.
-if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
-  echo "skipped: Wine's 32-bit loader cannot run on this machine (32-bit emulation is off in the kernel)"
+# skip_without_wine32.sh COMMAND...: runs a test command for the 32-bit build
+# when this machine can run 32-bit programs under Wine (TARN_WINE_BITS=32), and
+# reports the test as skipped (77) with the reason otherwise.
+TARN_WINE_BITS=32
+. "$(dirname "$0")/wine_env.sh"
+if ! wine32_detect; then
+  echo "skipped: $TARN_WINE32_WHY"
   exit 77
 fi
+echo "32-bit programs run through $(wine32_description)"
 export TARN_WINE_BITS=32
 exec "$@"

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <cwchar>
 #include <vector>
@@ -11,6 +13,24 @@ namespace {
 
 std::wstring g_dll_path;
 HMODULE g_module = nullptr;
+
+// Prints this process's bitness and tells whether it is the one the runner
+// asked for: the pointer size, and the architecture Windows reports for the
+// process (x86 for a 32-bit process even on 64-bit Windows).
+bool IsExpectedBitness(int expected_bits) {
+  char architecture[32] = "";
+  GetEnvironmentVariableA("PROCESSOR_ARCHITECTURE", architecture, sizeof architecture);
+  const int bits = static_cast<int>(sizeof(void*) * 8);
+  std::printf("client: %d-bit process (pointer size %d), PROCESSOR_ARCHITECTURE=%s\n", bits,
+              static_cast<int>(sizeof(void*)), architecture);
+  const char* expected_architecture = expected_bits == 64 ? "AMD64" : "x86";
+  if (bits != expected_bits || std::strcmp(architecture, expected_architecture) != 0) {
+    std::fprintf(stderr, "expected a %d-bit process with PROCESSOR_ARCHITECTURE=%s\n", expected_bits,
+                 expected_architecture);
+    return false;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -96,16 +116,20 @@ VARIANT MissingArg() {
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
+  int expected_bits = 0;
   for (int i = 1; i < argc; ++i) {
     if (std::strncmp(argv[i], "--dll=", 6) == 0) {
       const std::string path = argv[i] + 6;
       tarn::client::g_dll_path.assign(path.begin(), path.end());
+    } else if (std::strncmp(argv[i], "--bits=", 7) == 0) {
+      expected_bits = std::atoi(argv[i] + 7);
     }
   }
-  if (tarn::client::g_dll_path.empty()) {
-    std::fprintf(stderr, "usage: tarnlib_client_tests --dll=<path of TarnLib.dll>\n");
+  if (tarn::client::g_dll_path.empty() || (expected_bits != 32 && expected_bits != 64)) {
+    std::fprintf(stderr, "usage: tarnlib_client_tests --dll=<path of TarnLib.dll> --bits=32|64\n");
     return 2;
   }
+  if (!tarn::client::IsExpectedBitness(expected_bits)) return 5;
   if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 3;
   tarn::client::g_module = LoadLibraryW(tarn::client::g_dll_path.c_str());
   if (!tarn::client::g_module) {
