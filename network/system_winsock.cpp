@@ -7,6 +7,7 @@
 #include <string>
 
 #include "frame/com/system_entry_points.h"
+#include "frame/com/win_text_services.h"
 
 namespace tarn::com {
 namespace {
@@ -71,9 +72,9 @@ class SystemWinSockApi final : public WinSockApi {
   }
 
   void Trace(std::u16string_view message) override {
-    std::wstring line(message.begin(), message.end());
-    line += L"\n";
-    OutputDebugStringW(line.c_str());
+    // The ANSI form: the DLL imports it already, and the texts are English.
+    const std::string line = SystemTextServices().ToAnsi(message) + "\n";
+    OutputDebugStringA(line.c_str());
   }
 };
 
