@@ -21,6 +21,9 @@ add_executable(tarn_core_tests
   strings/word_case_spacing_test.cpp
   strings/character_validation_test.cpp
   strings/csql_sqlite_test.cpp
+  network/winsock_startup_test.cpp
+  network/winsock_error_text_test.cpp
+  network/host_lookup_test.cpp
   tests/native/system_random_source_test.cpp
 )
 target_link_libraries(tarn_core_tests PRIVATE tarn_test_support SQLite::SQLite3 GTest::gtest_main)

@@ -53,6 +53,7 @@ add_library(TarnLib SHARED
   strings/string_function.cpp
   collection/ex_collection.cpp
   network/network.cpp
+  network/system_winsock.cpp
   time/time_utility.cpp
   settings/reg_settings.cpp
   forms/general_utility.cpp

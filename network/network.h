@@ -1,5 +1,6 @@
-// The Network class: host name and address lookup behind the dual interface
-// _Network. Its members are not available yet.
+// The Network class: host name and address lookup over Windows Sockets 1.1
+// behind the dual interface _Network. Each member converts its argument, runs
+// the portable lookup inside the call frame and converts the result back.
 #pragma once
 
 #include "TarnLib_h.h"

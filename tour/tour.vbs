@@ -50,3 +50,17 @@ result = sf.GetRndString(5, "")
 Show "GetRndString(5, """")", "error " & Err.Number & ", " & Err.Description & ", from " & Err.Source
 Err.Clear
 On Error GoTo 0
+
+' Only names this machine answers itself.
+Dim net
+Set net = CreateObject("TarnLib.Network")
+WScript.Echo "TarnLib.Network"
+Show "GetIp(""localhost"")", net.GetIp("localhost")
+Show "GetIp() (this machine)", net.GetIp()
+Show "GetIp(""192.168.1.200"")", net.GetIp("192.168.1.200")
+Show "HostByAddr(""127.0.0.1"")", net.HostByAddr("127.0.0.1")
+On Error Resume Next
+result = net.GetIp(String(65, "a"))
+Show "GetIp(String(65, ""a""))", "error " & Err.Number & ", " & Err.Description
+Err.Clear
+On Error GoTo 0
