@@ -46,7 +46,8 @@ add_library(TarnLib SHARED
   frame/com/registration.cpp
   frame/com/win_text_services.cpp
   frame/com/safe_array.cpp
-  frame/com/direct_invoke.cpp
+  frame/com/dispatch_table.cpp
+  frame/com/dispatcher.cpp
   frame/com/system_entry_points.cpp
   frame/com/system_random_source.cpp
   frame/com/exports.cpp
