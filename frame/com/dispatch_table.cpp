@@ -216,10 +216,11 @@ DispatchTable* DispatchTable::Build(ITypeInfo* dispatch_view) {
   if (SUCCEEDED(dispatch_view->GetRefTypeOfImplType(static_cast<UINT>(-1), &partner)) &&
       SUCCEEDED(dispatch_view->GetRefTypeInfo(partner, vtable_view.put()))) {
     table->AddMembers(vtable_view.get());
+    // Names from the v-table view, whose parameter lists keep the [retval]
+    // parameter as the platform's name lookup does, then those of the
+    // interfaces it derives from.
+    table->AddNames(vtable_view.get(), 0);
   }
-  // Names as the dispatch view answers them: its own members first, then
-  // those of the interfaces it derives from.
-  table->AddNames(dispatch_view, 0);
   table->IndexNames();
   return table.release();
 }
