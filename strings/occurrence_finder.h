@@ -1,12 +1,13 @@
 // Finds every occurrence of a pattern in a text by exact comparison of UTF-16
 // code units, in linear time.
 //
-// The common case scans for the pattern's first code unit (16 units at a time
-// where SSE2 is available) and checks each candidate with one comparison. Texts
-// that make that quadratic (long runs of the first unit, self-overlapping
-// patterns) are caught by a work budget: once candidate checks have cost more
-// than a fixed multiple of the text scanned, the rest is matched with
-// Knuth-Morris-Pratt, which never looks at a text unit twice.
+// The common case scans for positions where both the pattern's first and its
+// last code unit match (16 or 32 positions at a time with SSE2 or AVX2, chosen
+// at run time from what the processor offers) and checks each such candidate
+// with one comparison. Texts that make that quadratic (long runs of the two
+// units, self-overlapping patterns) are caught by a work budget: once candidate
+// checks have cost more than a fixed multiple of the text scanned, the rest is
+// matched with Knuth-Morris-Pratt, which never looks at a text unit twice.
 #pragma once
 
 #include <cstddef>
@@ -14,30 +15,24 @@
 #include <string_view>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace tarn {
 
+// First position p in [p, last] with p[0] == first and p[gap] == second, or
+// last + 1. Reads units up to last[gap].
+const char16_t* FindUnitPair(const char16_t* p, const char16_t* last, char16_t first, size_t gap,
+                             char16_t second) noexcept;
+
 // Position of the first unit equal to c in [p, end), or end.
-inline const char16_t* FindCodeUnit(const char16_t* p, const char16_t* end, char16_t c) {
-#if defined(__SSE2__)
-  const __m128i needle = _mm_set1_epi16(static_cast<short>(c));
-  while (end - p >= 16) {
-    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 8));
-    const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(a, needle))) |
-                          (static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(b, needle))) << 16);
-    if (mask != 0) return p + (__builtin_ctz(mask) >> 1);
-    p += 16;
-  }
-#endif
-  for (; p < end; ++p) {
-    if (*p == c) return p;
-  }
-  return end;
+inline const char16_t* FindCodeUnit(const char16_t* p, const char16_t* end, char16_t c) noexcept {
+  return p < end ? FindUnitPair(p, end - 1, c, 0, c) : end;
 }
+
+// The scanning kernels one by one, for tests that hold them against each
+// other; `Available` says whether this processor can run one.
+enum class ScanKernel { kPlain, kSse2, kAvx2 };
+bool Available(ScanKernel kernel) noexcept;
+const char16_t* FindUnitPairWith(ScanKernel kernel, const char16_t* p, const char16_t* last, char16_t first, size_t gap,
+                                 char16_t second) noexcept;
 
 class OccurrenceFinder {
  public:
@@ -75,6 +70,8 @@ void OccurrenceFinder::ForEach(std::u16string_view text, size_t from, Visit&& vi
   const char16_t* const begin = text.data();
   const char16_t* const last = begin + (text.size() - m);  // last possible start
   const char16_t first = pattern_[0];
+  const size_t gap = m - 1;
+  const char16_t final_unit = pattern_[gap];
   const char16_t* const rest = pattern_.data() + 1;
   const size_t rest_len = m - 1;
 
@@ -83,7 +80,7 @@ void OccurrenceFinder::ForEach(std::u16string_view text, size_t from, Visit&& vi
   size_t budget = 4 * m + 64;
   const char16_t* p = begin + from;
   while (p <= last) {
-    p = FindCodeUnit(p, last + 1, first);
+    p = FindUnitPair(p, last, first, gap, final_unit);
     if (p > last) return;
     size_t i = 0;
     while (i < rest_len && p[1 + i] == rest[i]) ++i;

@@ -6,6 +6,7 @@
 #include <random>
 
 #include "frame/automation_error.h"
+#include "strings/occurrence_finder.h"
 #include "strings/text_rules.h"
 #include "tests/native/error_of.h"
 #include "tests/native/icu_text_services.h"
@@ -121,6 +122,57 @@ TEST(OccurrenceSearch, AgreesWithStepByStepOnGeneratedTexts) {
     if (!source.empty() && !match.empty()) {
       ASSERT_EQ(CountStringInString(TestTextServices(), source, match, -1), CountStepByStep(source, match))
           << "round " << round;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tarn
+
+namespace tarn {
+namespace {
+
+// Every scanning kernel the processor can run against the plain one, at every
+// start and end offset around the vector widths, with the pair placed at
+// every position, and on random texts over a small alphabet.
+TEST(ScanKernels, AgreeWithThePlainScan) {
+  const ScanKernel kernels[] = {ScanKernel::kSse2, ScanKernel::kAvx2};
+  std::mt19937 rng(7);
+  for (const ScanKernel kernel : kernels) {
+    if (!Available(kernel)) continue;
+    const int name = static_cast<int>(kernel);
+    for (size_t gap : {0u, 1u, 7u, 8u, 15u, 16u, 33u, 70u}) {
+      for (size_t length = 1; length <= 200; ++length) {
+        std::u16string text(length + gap, u'a');
+        const char16_t* last = text.data() + length - 1;
+        // No pair at all, then the pair at each position.
+        EXPECT_EQ(FindUnitPairWith(kernel, text.data(), last, u'x', gap, u'y'), last + 1)
+            << "kernel " << name << " gap " << gap << " length " << length;
+        for (size_t at = 0; at < length; ++at) {
+          text[at] = u'x';
+          text[at + gap] = gap == 0 ? u'x' : u'y';
+          const char16_t y = gap == 0 ? u'x' : u'y';
+          for (size_t from : {size_t{0}, at / 2, at}) {
+            EXPECT_EQ(FindUnitPairWith(kernel, text.data() + from, last, u'x', gap, y), text.data() + at)
+                << "kernel " << name << " gap " << gap << " length " << length << " at " << at << " from " << from;
+          }
+          text[at] = u'a';
+          text[at + gap] = u'a';
+        }
+      }
+    }
+    for (int round = 0; round < 300; ++round) {
+      const size_t length = 1 + rng() % 400;
+      const size_t gap = rng() % 40;
+      std::u16string text(length + gap, u'a');
+      for (auto& c : text) c = static_cast<char16_t>(u'a' + rng() % 3);
+      const char16_t* last = text.data() + length - 1;
+      for (const char16_t* p = text.data(); p <= last + 1;) {
+        const char16_t* plain = FindUnitPairWith(ScanKernel::kPlain, p, last, u'a', gap, u'b');
+        ASSERT_EQ(FindUnitPairWith(kernel, p, last, u'a', gap, u'b'), plain)
+            << "kernel " << name << " round " << round << " from " << (p - text.data());
+        p = plain + 1;
+      }
     }
   }
 }
