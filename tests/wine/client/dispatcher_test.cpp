@@ -772,5 +772,51 @@ TEST(Dispatcher, RefusesArgumentsThatNameNoParameter) {
   }
 }
 
+// A caller's variable (a Variant passed by reference) that holds a String
+// array reaches ParseString's by-reference array in place: the pieces land in
+// the variable itself. A variable that cannot become a String array is a type
+// mismatch naming its argument, and is left as it was.
+TEST(Dispatcher, VariablesReachTypedReferencesInPlace) {
+  auto object = CreateAs(CLSID_StringFunction, __uuidof(_StringFunction));
+  ASSERT_TRUE(object);
+  DISPID id = 0;
+  LPOLESTR name[] = {const_cast<LPOLESTR>(L"ParseString")};
+  ASSERT_EQ(object->GetIDsOfNames(IID_NULL, name, 1, LOCALE_USER_DEFAULT, &id), S_OK);
+  const auto parse = [&](VARIANT& variable, UINT& bad) {
+    VARIANT ref = Make(VT_BYREF | VT_VARIANT);
+    V_VARIANTREF(&ref) = &variable;
+    Arguments args;
+    args.Add(BstrArg(L"a,b,c"));
+    args.Add(BstrArg(L","));
+    args.Add(ref);
+    Variant result;
+    EXCEPINFO exception{};
+    bad = kUntouched;
+    const HRESULT hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, args.Params(), result.get(),
+                                      &exception, &bad);
+    ReleaseException(exception);
+    return hr;
+  };
+  VARIANT variable = Make(VT_ARRAY | VT_BSTR);  // an array never dimensioned
+  UINT bad = 0;
+  ASSERT_EQ(parse(variable, bad), S_OK);
+  ASSERT_EQ(V_VT(&variable), VT_ARRAY | VT_BSTR);
+  ASSERT_TRUE(V_ARRAY(&variable));
+  LONG upper = -1;
+  SafeArrayGetUBound(V_ARRAY(&variable), 1, &upper);
+  EXPECT_EQ(upper, 2);
+  LONG index = 2;
+  BSTR piece = nullptr;
+  SafeArrayGetElement(V_ARRAY(&variable), &index, &piece);
+  EXPECT_EQ(Text(piece), L"c");
+  SysFreeString(piece);
+  VariantClear(&variable);
+
+  VARIANT empty = Make(VT_EMPTY);  // cannot become an array
+  EXPECT_EQ(parse(empty, bad), DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(bad, 0u);  // ParseString's third argument, first in rgvarg
+  EXPECT_EQ(V_VT(&empty), VT_EMPTY);
+}
+
 }  // namespace
 }  // namespace tarn::client
