@@ -48,6 +48,7 @@ add_library(TarnLib SHARED
   frame/com/safe_array.cpp
   frame/com/dispatch_table.cpp
   frame/com/dispatcher.cpp
+  frame/com/slot_call.cpp
   frame/com/system_entry_points.cpp
   frame/com/system_random_source.cpp
   frame/com/exports.cpp

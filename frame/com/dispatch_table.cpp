@@ -7,6 +7,7 @@
 #include <new>
 
 #include "frame/com/module.h"
+#include "frame/com/slot_call.h"
 
 namespace tarn::com {
 namespace {
@@ -236,9 +237,15 @@ void DispatchTable::AddMembers(ITypeInfo* vtable_view) {
     // reserved negative id such as the enumerator.
     if ((f->wFuncFlags & FUNCFLAG_FRESTRICTED) && f->memid >= 0) continue;
     if (f->funckind != FUNC_PUREVIRTUAL && f->funckind != FUNC_VIRTUAL) continue;
-    DispatchMember member{
-        f->memid,          static_cast<WORD>(f->invkind),     static_cast<UINT>(f->oVft) & ~3u, f->callconv,
-        f->cParamsOpt < 0, static_cast<UINT>(params_.size()), static_cast<UINT>(f->cParams)};
+    DispatchMember member{};
+    member.id = f->memid;
+    member.kind = static_cast<WORD>(f->invkind);
+    member.offset = static_cast<UINT>(f->oVft) & ~3u;
+    member.convention = f->callconv;
+    member.varargs = f->cParamsOpt < 0;
+    member.word_slot = f->callconv == CC_STDCALL && static_cast<UINT>(f->cParams) <= kMostWordArguments;
+    member.first_param = static_cast<UINT>(params_.size());
+    member.param_count = static_cast<UINT>(f->cParams);
     bool supported = true;
     const size_t first = params_.size();
     for (SHORT p = 0; p < f->cParams && supported; ++p) {
@@ -246,6 +253,7 @@ void DispatchTable::AddMembers(ITypeInfo* vtable_view) {
       DispatchParam param{VT_EMPTY, elem.paramdesc.wParamFlags, {}};
       VariantInit(&param.default_value);
       supported = SUCCEEDED(SlotTypeOf(vtable_view, elem.tdesc, param.type));
+      member.word_slot = member.word_slot && IsWordArgument(param.type);
       if (supported && (param.flags & PARAMFLAG_FHASDEFAULT) && elem.paramdesc.pparamdescex) {
         const HRESULT hr = VariantCopy(&param.default_value, &elem.paramdesc.pparamdescex->varDefaultValue);
         if (hr == E_OUTOFMEMORY) throw std::bad_alloc();

@@ -27,6 +27,7 @@ struct DispatchMember {
   UINT offset;  // byte offset of the v-table slot
   CALLCONV convention;
   bool varargs;
+  bool word_slot;    // every parameter one machine word, __stdcall: called without DispCallFunc
   UINT first_param;  // index of its first parameter in the table's list
   UINT param_count;  // every parameter, the [retval] one included
 };

@@ -6,6 +6,8 @@
 #include <new>
 #include <vector>
 
+#include "frame/com/slot_call.h"
+
 namespace tarn::com {
 namespace {
 
@@ -303,7 +305,13 @@ HRESULT InvokeFound(const DispatchTable& table, const DispatchMember& member, vo
 
   VARIANT outcome;
   VariantInit(&outcome);
-  hr = DispCallFunc(self, member.offset, member.convention, VT_ERROR, n, slots.types(), slots.pointers(), &outcome);
+  if (member.word_slot) {
+    V_VT(&outcome) = VT_ERROR;
+    V_ERROR(&outcome) = CallWordSlot(self, member.offset, n, slots.pointers());
+    hr = S_OK;
+  } else {
+    hr = DispCallFunc(self, member.offset, member.convention, VT_ERROR, n, slots.types(), slots.pointers(), &outcome);
+  }
   if (retval >= 0) {
     // The member's result, or after an error the empty value of its type,
     // written over whatever `result` held, as the platform's dispatch does.
