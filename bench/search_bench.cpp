@@ -64,7 +64,9 @@ int main() {
       continue;
     }
     const double s = BestSeconds([&] {
-      sink = tarn::FindUnitPairWith(k.kernel, text.data(), last, needle.front(), needle.size() - 1, needle.back()) -
+      uint64_t mask = 0;
+      sink = tarn::FindUnitPairBlockWith(k.kernel, text.data(), last, needle.front(), needle.size() - 1, needle.back(),
+                                         &mask) -
              text.data();
     });
     std::printf("%-40s %10.0f MB/s\n", k.name, mb / s);

@@ -2,9 +2,9 @@
 // code units, in linear time.
 //
 // The common case scans for positions where both the pattern's first and its
-// last code unit match (16 or 32 positions at a time with SSE2 or AVX2, chosen
-// at run time from what the processor offers) and checks each such candidate
-// with one comparison. Texts that make that quadratic (long runs of the two
+// last code unit match (64 positions per step, with SSE2 or AVX2 chosen at run
+// time from what the processor offers) and checks each such candidate with one
+// comparison. Texts that make that quadratic (long runs of the two
 // units, self-overlapping patterns) are caught by a work budget: once candidate
 // checks have cost more than a fixed multiple of the text scanned, the rest is
 // matched with Knuth-Morris-Pratt, which never looks at a text unit twice.
@@ -17,22 +17,27 @@
 
 namespace tarn {
 
-// First position p in [p, last] with p[0] == first and p[gap] == second, or
-// last + 1. Reads units up to last[gap].
-const char16_t* FindUnitPair(const char16_t* p, const char16_t* last, char16_t first, size_t gap,
-                             char16_t second) noexcept;
+// The first block of (at most) 64 positions from `p` on that holds a position
+// q <= last with q[0] == first and q[gap] == second: returns the block's start
+// b and sets bit i of `mask` for each such position b + i; returns last + 1
+// when there is none. Reads units up to last[gap].
+const char16_t* FindUnitPairBlock(const char16_t* p, const char16_t* last, char16_t first, size_t gap, char16_t second,
+                                  uint64_t* mask) noexcept;
 
 // Position of the first unit equal to c in [p, end), or end.
 inline const char16_t* FindCodeUnit(const char16_t* p, const char16_t* end, char16_t c) noexcept {
-  return p < end ? FindUnitPair(p, end - 1, c, 0, c) : end;
+  if (p >= end) return end;
+  uint64_t mask = 0;
+  const char16_t* block = FindUnitPairBlock(p, end - 1, c, 0, c, &mask);
+  return block < end ? block + __builtin_ctzll(mask) : end;
 }
 
 // The scanning kernels one by one, for tests that hold them against each
 // other; `Available` says whether this processor can run one.
 enum class ScanKernel { kPlain, kSse2, kAvx2 };
 bool Available(ScanKernel kernel) noexcept;
-const char16_t* FindUnitPairWith(ScanKernel kernel, const char16_t* p, const char16_t* last, char16_t first, size_t gap,
-                                 char16_t second) noexcept;
+const char16_t* FindUnitPairBlockWith(ScanKernel kernel, const char16_t* p, const char16_t* last, char16_t first,
+                                      size_t gap, char16_t second, uint64_t* mask) noexcept;
 
 class OccurrenceFinder {
  public:
@@ -78,20 +83,22 @@ void OccurrenceFinder::ForEach(std::u16string_view text, size_t from, Visit&& vi
   // Candidate checks may cost this much beyond the text scanned before the
   // matcher switches to the failure table.
   size_t budget = 4 * m + 64;
-  const char16_t* p = begin + from;
-  while (p <= last) {
-    p = FindUnitPair(p, last, first, gap, final_unit);
+  for (const char16_t* p = begin + from; p <= last; p += 64) {
+    uint64_t mask = 0;
+    p = FindUnitPairBlock(p, last, first, gap, final_unit, &mask);
     if (p > last) return;
-    size_t i = 0;
-    while (i < rest_len && p[1 + i] == rest[i]) ++i;
-    if (i == rest_len && !visit(static_cast<size_t>(p - begin))) return;
-    if (i + 1 > budget) {
-      MatchWithFailureTable(text, static_cast<size_t>(p - begin) + 1, visit);
-      return;
+    for (; mask != 0; mask &= mask - 1) {
+      const char16_t* const candidate = p + __builtin_ctzll(mask);
+      size_t i = 0;
+      while (i < rest_len && candidate[1 + i] == rest[i]) ++i;
+      if (i == rest_len && !visit(static_cast<size_t>(candidate - begin))) return;
+      if (i + 1 > budget) {
+        MatchWithFailureTable(text, static_cast<size_t>(candidate - begin) + 1, visit);
+        return;
+      }
+      budget -= i + 1;
+      budget += 4;  // every step forward earns a little budget back
     }
-    budget -= i + 1;
-    budget += 4;  // every step forward earns a little budget back
-    ++p;
   }
 }
 

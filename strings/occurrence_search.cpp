@@ -15,18 +15,27 @@
 namespace tarn {
 namespace {
 
-using PairScan = const char16_t* (*)(const char16_t*, const char16_t*, char16_t, size_t, char16_t);
+using BlockScan = const char16_t* (*)(const char16_t*, const char16_t*, char16_t, size_t, char16_t, uint64_t*);
 
-const char16_t* ScanPlain(const char16_t* p, const char16_t* last, char16_t first, size_t gap,
-                          char16_t second) noexcept {
-  for (; p <= last; ++p) {
-    if (p[0] == first && p[gap] == second) return p;
+// The block of up to 64 positions from `p` on, as a mask.
+uint64_t PlainMask(const char16_t* p, const char16_t* last, char16_t first, size_t gap, char16_t second) noexcept {
+  uint64_t mask = 0;
+  for (int i = 0; i < 64 && p + i <= last; ++i) {
+    if (p[i] == first && p[i + gap] == second) mask |= uint64_t{1} << i;
   }
-  return p;
+  return mask;
+}
+
+const char16_t* ScanPlain(const char16_t* p, const char16_t* last, char16_t first, size_t gap, char16_t second,
+                          uint64_t* mask) noexcept {
+  for (; p <= last; p += 64) {
+    if ((*mask = PlainMask(p, last, first, gap, second)) != 0) return p;
+  }
+  return last + 1;
 }
 
 #if defined(TARN_X86_KERNELS)
-// Mask of the positions in [at, at + 8) where both units match.
+// Both units matched at the 8 positions from `at`, one byte per position.
 __attribute__((target("sse2"), always_inline)) inline __m128i PairMask(const char16_t* at, size_t gap, __m128i f,
                                                                        __m128i s) {
   const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
@@ -34,29 +43,29 @@ __attribute__((target("sse2"), always_inline)) inline __m128i PairMask(const cha
   return _mm_and_si128(_mm_cmpeq_epi16(a, f), _mm_cmpeq_epi16(b, s));
 }
 
-// 32 positions per step: four 8-unit blocks at p and four at p + gap.
-__attribute__((target("sse2"))) const char16_t* ScanSse2(const char16_t* p, const char16_t* last, char16_t first,
-                                                         size_t gap, char16_t second) noexcept {
-  const __m128i f = _mm_set1_epi16(static_cast<short>(first));
-  const __m128i s = _mm_set1_epi16(static_cast<short>(second));
-  while (last - p >= 31) {
-    const __m128i e0 = PairMask(p, gap, f, s), e1 = PairMask(p + 8, gap, f, s);
-    const __m128i e2 = PairMask(p + 16, gap, f, s), e3 = PairMask(p + 24, gap, f, s);
-    if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(e0, e1), _mm_or_si128(e2, e3))) != 0) {
-      // Two mask bits per unit.
-      const uint32_t low =
-          static_cast<uint32_t>(_mm_movemask_epi8(e0)) | (static_cast<uint32_t>(_mm_movemask_epi8(e1)) << 16);
-      if (low != 0) return p + (__builtin_ctz(low) >> 1);
-      const uint32_t high =
-          static_cast<uint32_t>(_mm_movemask_epi8(e2)) | (static_cast<uint32_t>(_mm_movemask_epi8(e3)) << 16);
-      return p + 16 + (__builtin_ctz(high) >> 1);
-    }
-    p += 32;
-  }
-  return ScanPlain(p, last, first, gap, second);
+__attribute__((target("sse2"), always_inline)) inline uint64_t Mask16(const char16_t* at, size_t gap, __m128i f,
+                                                                      __m128i s) {
+  // Packing the 16-bit results to bytes keeps the positions in order.
+  const __m128i both = _mm_packs_epi16(PairMask(at, gap, f, s), PairMask(at + 8, gap, f, s));
+  return static_cast<uint32_t>(_mm_movemask_epi8(both));
 }
 
-// Mask of the positions in [at, at + 16) where both units match.
+// 64 positions per step, 16 at a time.
+__attribute__((target("sse2"))) const char16_t* ScanSse2(const char16_t* p, const char16_t* last, char16_t first,
+                                                         size_t gap, char16_t second, uint64_t* mask) noexcept {
+  const __m128i f = _mm_set1_epi16(static_cast<short>(first));
+  const __m128i s = _mm_set1_epi16(static_cast<short>(second));
+  for (; last - p >= 63; p += 64) {
+    const uint64_t m = Mask16(p, gap, f, s) | (Mask16(p + 16, gap, f, s) << 16) | (Mask16(p + 32, gap, f, s) << 32) |
+                       (Mask16(p + 48, gap, f, s) << 48);
+    if (m != 0) {
+      *mask = m;
+      return p;
+    }
+  }
+  return ScanPlain(p, last, first, gap, second, mask);
+}
+
 __attribute__((target("avx2"), always_inline)) inline __m256i PairMask(const char16_t* at, size_t gap, __m256i f,
                                                                        __m256i s) {
   const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
@@ -64,29 +73,31 @@ __attribute__((target("avx2"), always_inline)) inline __m256i PairMask(const cha
   return _mm256_and_si256(_mm256_cmpeq_epi16(a, f), _mm256_cmpeq_epi16(b, s));
 }
 
-// 64 positions per step: four 16-unit blocks at p and four at p + gap.
+__attribute__((target("avx2"), always_inline)) inline uint64_t Mask32(const char16_t* at, size_t gap, __m256i f,
+                                                                      __m256i s) {
+  // Packing works within 128-bit lanes; the permutation puts the four
+  // 8-position quarters back in order.
+  const __m256i packed = _mm256_packs_epi16(PairMask(at, gap, f, s), PairMask(at + 16, gap, f, s));
+  return static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_permute4x64_epi64(packed, 0xD8)));
+}
+
+// 64 positions per step, 32 at a time.
 __attribute__((target("avx2"))) const char16_t* ScanAvx2(const char16_t* p, const char16_t* last, char16_t first,
-                                                         size_t gap, char16_t second) noexcept {
+                                                         size_t gap, char16_t second, uint64_t* mask) noexcept {
   const __m256i f = _mm256_set1_epi16(static_cast<short>(first));
   const __m256i s = _mm256_set1_epi16(static_cast<short>(second));
-  while (last - p >= 63) {
-    const __m256i e0 = PairMask(p, gap, f, s), e1 = PairMask(p + 16, gap, f, s);
-    const __m256i e2 = PairMask(p + 32, gap, f, s), e3 = PairMask(p + 48, gap, f, s);
-    const __m256i any = _mm256_or_si256(_mm256_or_si256(e0, e1), _mm256_or_si256(e2, e3));
-    if (!_mm256_testz_si256(any, any)) {
-      const __m256i blocks[] = {e0, e1, e2, e3};
-      for (int k = 0; k < 4; ++k) {
-        const uint32_t mask = static_cast<uint32_t>(_mm256_movemask_epi8(blocks[k]));
-        if (mask != 0) return p + 16 * k + (__builtin_ctz(mask) >> 1);
-      }
+  for (; last - p >= 63; p += 64) {
+    const uint64_t m = Mask32(p, gap, f, s) | (Mask32(p + 32, gap, f, s) << 32);
+    if (m != 0) {
+      *mask = m;
+      return p;
     }
-    p += 64;
   }
-  return ScanSse2(p, last, first, gap, second);
+  return ScanSse2(p, last, first, gap, second, mask);
 }
 #endif
 
-PairScan KernelOf(ScanKernel kernel) noexcept {
+BlockScan KernelOf(ScanKernel kernel) noexcept {
   switch (kernel) {
 #if defined(TARN_X86_KERNELS)
     case ScanKernel::kSse2:
@@ -99,14 +110,14 @@ PairScan KernelOf(ScanKernel kernel) noexcept {
   }
 }
 
-PairScan ChooseKernel() noexcept {
+BlockScan ChooseKernel() noexcept {
   if (Available(ScanKernel::kAvx2)) return KernelOf(ScanKernel::kAvx2);
   if (Available(ScanKernel::kSse2)) return KernelOf(ScanKernel::kSse2);
   return ScanPlain;
 }
 
 // Chosen once, when the module starts.
-const PairScan g_scan = ChooseKernel();
+const BlockScan g_scan = ChooseKernel();
 
 }  // namespace
 
@@ -126,14 +137,14 @@ bool Available(ScanKernel kernel) noexcept {
 #endif
 }
 
-const char16_t* FindUnitPair(const char16_t* p, const char16_t* last, char16_t first, size_t gap,
-                             char16_t second) noexcept {
-  return g_scan(p, last, first, gap, second);
+const char16_t* FindUnitPairBlock(const char16_t* p, const char16_t* last, char16_t first, size_t gap, char16_t second,
+                                  uint64_t* mask) noexcept {
+  return g_scan(p, last, first, gap, second, mask);
 }
 
-const char16_t* FindUnitPairWith(ScanKernel kernel, const char16_t* p, const char16_t* last, char16_t first, size_t gap,
-                                 char16_t second) noexcept {
-  return Available(kernel) ? KernelOf(kernel)(p, last, first, gap, second) : nullptr;
+const char16_t* FindUnitPairBlockWith(ScanKernel kernel, const char16_t* p, const char16_t* last, char16_t first,
+                                      size_t gap, char16_t second, uint64_t* mask) noexcept {
+  return Available(kernel) ? KernelOf(kernel)(p, last, first, gap, second, mask) : nullptr;
 }
 
 int32_t CountStringInString(const TextServices& services, std::u16string_view source, std::u16string_view match,
