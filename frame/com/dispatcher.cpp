@@ -127,6 +127,9 @@ void PointAtOwned(VARTYPE type, Slot& slot) noexcept {
 HRESULT TakeArgument(const DispatchParam& param, VARIANTARG& arg, Slot& slot, VARIANTARG*& pointer) noexcept {
   const VARTYPE want = param.type;
   const VARTYPE have = V_VT(&arg);
+  // A reference to nothing would reach the member as a null pointer to write
+  // through.
+  if ((have & VT_BYREF) && !V_BYREF(&arg)) return E_INVALIDARG;
   if (have == want) {
     pointer = &arg;  // the caller's own Variant, by value or by reference
     return S_OK;

@@ -818,5 +818,39 @@ TEST(Dispatcher, VariablesReachTypedReferencesInPlace) {
   EXPECT_EQ(V_VT(&empty), VT_EMPTY);
 }
 
+// A by-reference argument that refers to nothing is refused before the member
+// runs, whatever the parameter's type; the platform's dispatch would hand the
+// member a null pointer.
+TEST(Dispatcher, RefusesReferencesToNothing) {
+  auto object = CreateAs(CLSID_StringFunction, __uuidof(_StringFunction));
+  ASSERT_TRUE(object);
+  const struct {
+    const wchar_t* member;
+    VARTYPE type;  // of the first argument
+    size_t count;  // of arguments
+  } rows[] = {
+      {L"RemoveSpaces", VT_BYREF | VT_BSTR, 1},   {L"RemoveSpaces", VT_BYREF | VT_VARIANT, 1},
+      {L"NoNull", VT_BYREF | VT_VARIANT, 1},      {L"ParseString", VT_BYREF | VT_ARRAY | VT_BSTR, 3},
+      {L"InsertFirstUCase", VT_BYREF | VT_I2, 1},
+  };
+  for (const auto& row : rows) {
+    DISPID id = 0;
+    LPOLESTR name[] = {const_cast<LPOLESTR>(row.member)};
+    ASSERT_EQ(object->GetIDsOfNames(IID_NULL, name, 1, LOCALE_USER_DEFAULT, &id), S_OK);
+    Arguments args;
+    for (size_t i = 0; i + 1 < row.count; ++i) args.Add(BstrArg(L"a"));
+    VARIANT nothing = Make(row.type);
+    V_BYREF(&nothing) = nullptr;
+    args.Add(nothing);
+    Variant result;
+    EXCEPINFO exception{};
+    EXPECT_EQ(object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, args.Params(), result.get(),
+                             &exception, nullptr),
+              E_INVALIDARG)
+        << Narrow(row.member) << " " << row.type;
+    ReleaseException(exception);
+  }
+}
+
 }  // namespace
 }  // namespace tarn::client
