@@ -29,8 +29,9 @@ constexpr UINT kUntouched = 0xDEADBEEFu;
 // shapes that fail before the member runs.
 const std::set<std::wstring> kOutsideEffects = {L"ConvertRetToTab", L"LimitCursor", L"ReleaseCursor", L"SaveSetting",
                                                 L"DeleteSetting",   L"GetIp",       L"HostByAddr"};
-// Members whose result is random: compared by type and length only.
-const std::set<std::wstring> kRandomResults = {L"GetRndString"};
+// Members whose result is random or follows the clock: compared by type (and
+// a String's length) only.
+const std::set<std::wstring> kVaryingResults = {L"GetRndString", L"SecFrom1970"};
 
 enum class Shape {
   kByValue,
@@ -385,24 +386,24 @@ bool BuildArguments(const Member& member, Shape shape, Arguments& out, int& wron
   return applies;
 }
 
-std::wstring Render(const VARIANT& v, bool random) {
+std::wstring Render(const VARIANT& v, bool varying) {
   wchar_t buffer[64];
   const VARTYPE type = V_VT(&v);
   std::wstring out = L"vt " + std::to_wstring(type) + L" ";
   if (type & VT_BYREF) {
-    if (type == (VT_BYREF | VT_VARIANT)) return out + L"-> " + Render(*V_VARIANTREF(&v), random);
+    if (type == (VT_BYREF | VT_VARIANT)) return out + L"-> " + Render(*V_VARIANTREF(&v), varying);
     VARIANT inner = Make(type & ~VT_BYREF);
     std::memcpy(&V_UI1(&inner), V_BYREF(&v), 8);  // every target here is a Variant's value
-    return out + L"-> " + Render(inner, random);
+    return out + L"-> " + Render(inner, varying);
   }
   switch (type) {
     case VT_BSTR:
-      if (random) return out + L"length " + std::to_wstring(SysStringLen(V_BSTR(&v)));
+      if (varying) return out + L"length " + std::to_wstring(SysStringLen(V_BSTR(&v)));
       return out + L"'" + Text(V_BSTR(&v)) + L"'";  // a null String reads as the empty one
     case VT_I2:
-      return out + std::to_wstring(V_I2(&v));
+      return varying ? out : out + std::to_wstring(V_I2(&v));
     case VT_I4:
-      return out + std::to_wstring(V_I4(&v));
+      return varying ? out : out + std::to_wstring(V_I4(&v));
     case VT_BOOL:
       return out + std::to_wstring(V_BOOL(&v));
     case VT_ERROR:
@@ -531,7 +532,7 @@ Outcome Call(const Subject& subject, ITypeInfo* reference, const Member& member,
                                                  &outcome.bad_argument)
                              : object->Invoke(member.id, IID_NULL, LOCALE_USER_DEFAULT, flags, params, result.get(),
                                               &exception, &outcome.bad_argument);
-  outcome.result = Render(*result.get(), kRandomResults.count(member.name) != 0);
+  outcome.result = Render(*result.get(), kVaryingResults.count(member.name) != 0);
   outcome.scode = exception.scode;
   outcome.description = Text(exception.bstrDescription);
   outcome.source = Text(exception.bstrSource);
