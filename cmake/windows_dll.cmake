@@ -46,7 +46,9 @@ add_library(TarnLib SHARED
   frame/com/registration.cpp
   frame/com/win_text_services.cpp
   frame/com/safe_array.cpp
-  frame/com/direct_invoke.cpp
+  frame/com/dispatch_table.cpp
+  frame/com/dispatcher.cpp
+  frame/com/slot_call.cpp
   frame/com/system_entry_points.cpp
   frame/com/system_random_source.cpp
   frame/com/exports.cpp
@@ -80,3 +82,9 @@ target_link_options(tarnlib-register PRIVATE -municode -static)
 target_link_libraries(tarnlib-register PRIVATE oleaut32 ole32 advapi32)
 
 include(cmake/wine_tests.cmake)
+
+# Where a late-bound call's time goes under Wine; run by bench/wine/run_dispatch_bench.sh.
+add_executable(tarnlib_dispatch_profile bench/wine/dispatch_profile.cpp)
+target_include_directories(tarnlib_dispatch_profile PRIVATE ${TARN_GENERATED})
+target_link_libraries(tarnlib_dispatch_profile PRIVATE tarn_guids oleaut32 ole32 uuid)
+target_link_options(tarnlib_dispatch_profile PRIVATE -static)

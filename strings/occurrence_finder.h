@@ -1,12 +1,13 @@
 // Finds every occurrence of a pattern in a text by exact comparison of UTF-16
 // code units, in linear time.
 //
-// The common case scans for the pattern's first code unit (16 units at a time
-// where SSE2 is available) and checks each candidate with one comparison. Texts
-// that make that quadratic (long runs of the first unit, self-overlapping
-// patterns) are caught by a work budget: once candidate checks have cost more
-// than a fixed multiple of the text scanned, the rest is matched with
-// Knuth-Morris-Pratt, which never looks at a text unit twice.
+// The common case scans for positions where both the pattern's first and its
+// last code unit match (64 positions per step, with SSE2 or AVX2 chosen at run
+// time from what the processor offers) and checks each such candidate with one
+// comparison. Texts that make that quadratic (long runs of the two
+// units, self-overlapping patterns) are caught by a work budget: once candidate
+// checks have cost more than a fixed multiple of the text scanned, the rest is
+// matched with Knuth-Morris-Pratt, which never looks at a text unit twice.
 #pragma once
 
 #include <cstddef>
@@ -14,30 +15,29 @@
 #include <string_view>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace tarn {
 
+// The first block of (at most) 64 positions from `p` on that holds a position
+// q <= last with q[0] == first and q[gap] == second: returns the block's start
+// b and sets bit i of `mask` for each such position b + i; returns last + 1
+// when there is none. Reads units up to last[gap].
+const char16_t* FindUnitPairBlock(const char16_t* p, const char16_t* last, char16_t first, size_t gap, char16_t second,
+                                  uint64_t* mask) noexcept;
+
 // Position of the first unit equal to c in [p, end), or end.
-inline const char16_t* FindCodeUnit(const char16_t* p, const char16_t* end, char16_t c) {
-#if defined(__SSE2__)
-  const __m128i needle = _mm_set1_epi16(static_cast<short>(c));
-  while (end - p >= 16) {
-    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 8));
-    const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(a, needle))) |
-                          (static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(b, needle))) << 16);
-    if (mask != 0) return p + (__builtin_ctz(mask) >> 1);
-    p += 16;
-  }
-#endif
-  for (; p < end; ++p) {
-    if (*p == c) return p;
-  }
-  return end;
+inline const char16_t* FindCodeUnit(const char16_t* p, const char16_t* end, char16_t c) noexcept {
+  if (p >= end) return end;
+  uint64_t mask = 0;
+  const char16_t* block = FindUnitPairBlock(p, end - 1, c, 0, c, &mask);
+  return block < end ? block + __builtin_ctzll(mask) : end;
 }
+
+// The scanning kernels one by one, for tests that hold them against each
+// other; `Available` says whether this processor can run one.
+enum class ScanKernel { kPlain, kSse2, kAvx2 };
+bool Available(ScanKernel kernel) noexcept;
+const char16_t* FindUnitPairBlockWith(ScanKernel kernel, const char16_t* p, const char16_t* last, char16_t first,
+                                      size_t gap, char16_t second, uint64_t* mask) noexcept;
 
 class OccurrenceFinder {
  public:
@@ -75,26 +75,30 @@ void OccurrenceFinder::ForEach(std::u16string_view text, size_t from, Visit&& vi
   const char16_t* const begin = text.data();
   const char16_t* const last = begin + (text.size() - m);  // last possible start
   const char16_t first = pattern_[0];
+  const size_t gap = m - 1;
+  const char16_t final_unit = pattern_[gap];
   const char16_t* const rest = pattern_.data() + 1;
   const size_t rest_len = m - 1;
 
   // Candidate checks may cost this much beyond the text scanned before the
   // matcher switches to the failure table.
   size_t budget = 4 * m + 64;
-  const char16_t* p = begin + from;
-  while (p <= last) {
-    p = FindCodeUnit(p, last + 1, first);
+  for (const char16_t* p = begin + from; p <= last; p += 64) {
+    uint64_t mask = 0;
+    p = FindUnitPairBlock(p, last, first, gap, final_unit, &mask);
     if (p > last) return;
-    size_t i = 0;
-    while (i < rest_len && p[1 + i] == rest[i]) ++i;
-    if (i == rest_len && !visit(static_cast<size_t>(p - begin))) return;
-    if (i + 1 > budget) {
-      MatchWithFailureTable(text, static_cast<size_t>(p - begin) + 1, visit);
-      return;
+    for (; mask != 0; mask &= mask - 1) {
+      const char16_t* const candidate = p + __builtin_ctzll(mask);
+      size_t i = 0;
+      while (i < rest_len && candidate[1 + i] == rest[i]) ++i;
+      if (i == rest_len && !visit(static_cast<size_t>(candidate - begin))) return;
+      if (i + 1 > budget) {
+        MatchWithFailureTable(text, static_cast<size_t>(candidate - begin) + 1, visit);
+        return;
+      }
+      budget -= i + 1;
+      budget += 4;  // every step forward earns a little budget back
     }
-    budget -= i + 1;
-    budget += 4;  // every step forward earns a little budget back
-    ++p;
   }
 }
 

@@ -4,8 +4,10 @@
 
 #include <limits>
 #include <random>
+#include <vector>
 
 #include "frame/automation_error.h"
+#include "strings/occurrence_finder.h"
 #include "strings/text_rules.h"
 #include "tests/native/error_of.h"
 #include "tests/native/icu_text_services.h"
@@ -121,6 +123,80 @@ TEST(OccurrenceSearch, AgreesWithStepByStepOnGeneratedTexts) {
     if (!source.empty() && !match.empty()) {
       ASSERT_EQ(CountStringInString(TestTextServices(), source, match, -1), CountStepByStep(source, match))
           << "round " << round;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tarn
+
+namespace tarn {
+namespace {
+
+// Every position in [from, last] where both units match, as a kernel reports
+// them block by block, and as a plain loop finds them.
+std::vector<size_t> PairsByKernel(ScanKernel kernel, const std::u16string& text, size_t from, size_t last, size_t gap,
+                                  char16_t first, char16_t second) {
+  std::vector<size_t> found;
+  const char16_t* const begin = text.data();
+  for (const char16_t* p = begin + from; p <= begin + last; p += 64) {
+    uint64_t mask = 0;
+    const char16_t* block = FindUnitPairBlockWith(kernel, p, begin + last, first, gap, second, &mask);
+    if (block > begin + last) break;
+    EXPECT_GE(block, p);
+    EXPECT_NE(mask, 0u);
+    for (; mask != 0; mask &= mask - 1) found.push_back(static_cast<size_t>(block - begin) + __builtin_ctzll(mask));
+    p = block;
+  }
+  return found;
+}
+
+std::vector<size_t> PairsByLoop(const std::u16string& text, size_t from, size_t last, size_t gap, char16_t first,
+                                char16_t second) {
+  std::vector<size_t> found;
+  for (size_t i = from; i <= last; ++i) {
+    if (text[i] == first && text[i + gap] == second) found.push_back(i);
+  }
+  return found;
+}
+
+// Every scanning kernel the processor can run, at every start and end offset
+// around the vector widths with the pair placed at every position, and on
+// random texts over a small alphabet where pairs are dense.
+TEST(ScanKernels, FindEveryPairAPlainLoopFinds) {
+  const ScanKernel kernels[] = {ScanKernel::kPlain, ScanKernel::kSse2, ScanKernel::kAvx2};
+  std::mt19937 rng(7);
+  for (const ScanKernel kernel : kernels) {
+    if (!Available(kernel)) continue;
+    const int name = static_cast<int>(kernel);
+    for (size_t gap : {0u, 1u, 7u, 8u, 15u, 16u, 33u, 70u}) {
+      for (size_t length = 1; length <= 140; ++length) {
+        std::u16string text(length + gap, u'a');
+        const size_t last = length - 1;
+        EXPECT_TRUE(PairsByKernel(kernel, text, 0, last, gap, u'x', u'y').empty())
+            << "kernel " << name << " gap " << gap << " length " << length;
+        const char16_t y = gap == 0 ? u'x' : u'y';
+        for (size_t at = 0; at < length; ++at) {
+          text[at] = u'x';
+          text[at + gap] = y;
+          for (size_t from : {size_t{0}, at / 2, at}) {
+            EXPECT_EQ(PairsByKernel(kernel, text, from, last, gap, u'x', y), std::vector<size_t>{at})
+                << "kernel " << name << " gap " << gap << " length " << length << " at " << at << " from " << from;
+          }
+          text[at] = u'a';
+          text[at + gap] = u'a';
+        }
+      }
+    }
+    for (int round = 0; round < 300; ++round) {
+      const size_t length = 1 + rng() % 400;
+      const size_t gap = rng() % 40;
+      std::u16string text(length + gap, u'a');
+      for (auto& c : text) c = static_cast<char16_t>(u'a' + rng() % 3);
+      const size_t from = rng() % length;
+      ASSERT_EQ(PairsByKernel(kernel, text, from, length - 1, gap, u'a', u'b'),
+                PairsByLoop(text, from, length - 1, gap, u'a', u'b'))
+          << "kernel " << name << " round " << round;
     }
   }
 }

@@ -1,14 +1,15 @@
 // Base of every class: reference counting, QueryInterface over the class's
-// dual interface, IDispatch through the type information of the embedded type
-// library (the type library is the only table of dispatch ids),
-// ISupportErrorInfo, and the module's count of live objects.
+// dual interface, IDispatch through the table read from the type information
+// of the embedded type library (the type library is the only table of
+// dispatch ids), ISupportErrorInfo, and the module's count of live objects.
 #pragma once
 
 #include <windows.h>
 
 #include <utility>
 
-#include "frame/com/direct_invoke.h"
+#include "frame/com/dispatch_table.h"
+#include "frame/com/dispatcher.h"
 #include "frame/com/module.h"
 
 namespace tarn::com {
@@ -62,27 +63,22 @@ class DispatchObject : public Interface, public ISupportErrorInfo {
   }
 
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-    ITypeInfo* info = nullptr;
-    const HRESULT hr = CachedTypeInfo(InterfaceId(), &info);
-    if (FAILED(hr)) return hr;
-    return info->GetIDsOfNames(names, count, ids);
+    const DispatchTable* table = DispatchTable::Of(InterfaceId());
+    if (!table) return E_UNEXPECTED;
+    return table->IdsOfNames(names, count, ids);
   }
 
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                    EXCEPINFO* exception, UINT* bad_argument) override {
-    ITypeInfo* info = nullptr;
-    const HRESULT hr = CachedTypeInfo(InterfaceId(), &info);
-    if (FAILED(hr)) return hr;
+    const DispatchTable* table = DispatchTable::Of(InterfaceId());
+    if (!table) return E_UNEXPECTED;
     // Argument conversion may call back into the client before the member's
     // own frame starts; the object stays alive across all of it.
     AddRef();
-    HRESULT invoked = S_OK;
-    if (!TryDirectInvoke(static_cast<Interface*>(this), InterfaceId(), id, flags, params, result, exception,
-                         &invoked)) {
-      invoked = info->Invoke(static_cast<Interface*>(this), id, flags, params, result, exception, bad_argument);
-    }
+    const HRESULT hr =
+        InvokeMember(*table, static_cast<Interface*>(this), id, flags, params, result, exception, bad_argument);
     Release();
-    return invoked;
+    return hr;
   }
 
   HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) override {

@@ -1,6 +1,9 @@
 #include "frame/com/module.h"
 
 #include <array>
+#include <atomic>
+
+#include "frame/com/dispatch_table.h"
 
 namespace tarn::com {
 namespace {
@@ -15,11 +18,20 @@ struct CachedInfo {
 };
 
 // The library has seven interfaces; the cache holds one entry for each.
-// Objects of several apartments may fill it at once: a lock guards it.
+// Entries are only ever appended: readers scan the published ones without a
+// lock (name lookup and dispatch ask on every call), a writer fills the next
+// entry under the lock and then publishes the new count.
 SRWLOCK g_cache_lock = SRWLOCK_INIT;
 ITypeLib* g_typelib = nullptr;
-std::array<CachedInfo, 8> g_infos{};
-size_t g_info_count = 0;
+std::array<CachedInfo, 16> g_infos{};
+std::atomic<size_t> g_info_count{0};
+
+ITypeInfo* FindCached(REFIID iid, size_t count) noexcept {
+  for (size_t i = 0; i < count; ++i) {
+    if (IsEqualIID(g_infos[i].iid, iid)) return g_infos[i].info;
+  }
+  return nullptr;
+}
 
 HRESULT CachedTypeInfoLocked(REFIID iid, ITypeInfo** info) noexcept;
 
@@ -49,6 +61,10 @@ HRESULT LoadModuleTypeLib(ITypeLib** library) noexcept {
 }
 
 HRESULT CachedTypeInfo(REFIID iid, ITypeInfo** info) noexcept {
+  if (ITypeInfo* found = FindCached(iid, g_info_count.load(std::memory_order_acquire))) {
+    *info = found;
+    return S_OK;
+  }
   AcquireSRWLockExclusive(&g_cache_lock);
   const HRESULT hr = CachedTypeInfoLocked(iid, info);
   ReleaseSRWLockExclusive(&g_cache_lock);
@@ -58,21 +74,21 @@ HRESULT CachedTypeInfo(REFIID iid, ITypeInfo** info) noexcept {
 namespace {
 
 HRESULT CachedTypeInfoLocked(REFIID iid, ITypeInfo** info) noexcept {
-  for (size_t i = 0; i < g_info_count; ++i) {
-    if (IsEqualIID(g_infos[i].iid, iid)) {
-      *info = g_infos[i].info;
-      return S_OK;
-    }
+  const size_t count = g_info_count.load(std::memory_order_relaxed);
+  if (ITypeInfo* found = FindCached(iid, count)) {
+    *info = found;
+    return S_OK;
   }
   if (!g_typelib) {
     const HRESULT hr = LoadModuleTypeLib(&g_typelib);
     if (FAILED(hr)) return hr;
   }
-  if (g_info_count == g_infos.size()) return E_UNEXPECTED;
+  if (count == g_infos.size()) return E_UNEXPECTED;
   ITypeInfo* found = nullptr;
   const HRESULT hr = g_typelib->GetTypeInfoOfGuid(iid, &found);
   if (FAILED(hr)) return hr;
-  g_infos[g_info_count++] = {iid, found};
+  g_infos[count] = {iid, found};
+  g_info_count.store(count + 1, std::memory_order_release);
   *info = found;
   return S_OK;
 }
@@ -80,9 +96,12 @@ HRESULT CachedTypeInfoLocked(REFIID iid, ITypeInfo** info) noexcept {
 }  // namespace
 
 void ReleaseTypeInfoCache() noexcept {
+  // The dispatch tables refer to the cached type information: they go first.
+  DispatchTable::ReleaseAll();
   AcquireSRWLockExclusive(&g_cache_lock);
-  for (size_t i = 0; i < g_info_count; ++i) g_infos[i].info->Release();
-  g_info_count = 0;
+  const size_t count = g_info_count.load(std::memory_order_relaxed);
+  g_info_count.store(0, std::memory_order_release);
+  for (size_t i = 0; i < count; ++i) g_infos[i].info->Release();
   if (g_typelib) g_typelib->Release();
   g_typelib = nullptr;
   ReleaseSRWLockExclusive(&g_cache_lock);

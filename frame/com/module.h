@@ -21,9 +21,10 @@ bool ModuleInUse() noexcept;
 // The embedded type library, with a new reference.
 HRESULT LoadModuleTypeLib(ITypeLib** library) noexcept;
 // Type information of one of the library's interfaces; the reference stays
-// owned by the cache.
+// owned by the cache. Safe from any thread; once an interface's entry is
+// cached, reading it takes no lock.
 HRESULT CachedTypeInfo(REFIID iid, ITypeInfo** info) noexcept;
-// Drops the cached type library and type information.
+// Drops the dispatch tables, the cached type library and type information.
 void ReleaseTypeInfoCache() noexcept;
 
 }  // namespace tarn::com

@@ -217,8 +217,7 @@ struct InvokeOutcome {
 };
 
 // Calls a one-argument member with a String; `named` passes it as a named
-// argument, which the shortcut for String-only members leaves to the type
-// information, so both roads can be compared.
+// argument, so that positional and named arguments can be compared.
 InvokeOutcome CallWithString(IDispatch* object, const wchar_t* member, const std::wstring& text, bool named) {
   DISPID id = 0;
   LPOLESTR names[] = {const_cast<LPOLESTR>(member)};
