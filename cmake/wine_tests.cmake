@@ -28,6 +28,11 @@ add_executable(tarnlib_client_tests
   tests/wine/client/string_function_test.cpp
   tests/wine/client/string_members_test.cpp
 )
+target_sources(tarnlib_client_tests PRIVATE
+  tests/wine/client/time_utility_test.cpp
+  tests/wine/client/reg_settings_test.cpp
+  tests/wine/client/file_helpers_test.cpp
+)
 target_include_directories(tarnlib_client_tests PRIVATE ${PROJECT_SOURCE_DIR} ${TARN_GENERATED})
 target_link_libraries(tarnlib_client_tests PRIVATE tarn_guids gtest tarn_core oleaut32 ole32 uuid advapi32 version)
 target_link_options(tarnlib_client_tests PRIVATE -static)
