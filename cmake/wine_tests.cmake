@@ -84,3 +84,10 @@ foreach(script ${TARN_VBS_TESTS})
   list(APPEND TARN_REGISTRY_TESTS vbs_${name})
 endforeach()
 set_tests_properties(${TARN_REGISTRY_TESTS} PROPERTIES RESOURCE_LOCK registry)
+
+# SecFrom1970 under time zones east and west of Greenwich, each in a Wine
+# prefix and wineserver of its own (Wine reads TZ when its server starts).
+add_test(NAME time_zones
+         COMMAND ${TARN_WINE_PREFIX_RUN} ${TARN_TEST_SCRIPTS}/time_zone_test.sh
+                 $<TARGET_FILE:tarnlib_client_tests> $<TARGET_FILE:TarnLib>)
+set_tests_properties(time_zones PROPERTIES SKIP_RETURN_CODE ${TARN_SKIP} TIMEOUT 900)
