@@ -34,3 +34,15 @@ target_link_libraries(tarn_bench_search PRIVATE tarn_test_support)
 
 add_executable(tarn_bench_string_members bench/string_members_bench.cpp)
 target_link_libraries(tarn_bench_string_members PRIVATE tarn_test_support)
+
+# Dates, registry settings (against an in-memory registry), file and path
+# helpers, and the version information reader.
+target_sources(tarn_core_tests PRIVATE
+  frame/version_info_test.cpp
+  frame/registry_entry_points_test.cpp
+  time/calendar_test.cpp
+  time/seconds_since_1970_test.cpp
+  settings/fake_registry.cpp
+  settings/settings_store_test.cpp
+  forms/file_helpers_test.cpp
+)

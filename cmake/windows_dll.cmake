@@ -75,6 +75,13 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   target_link_options(TarnLib PRIVATE -Wl,--kill-at -Wl,--enable-stdcall-fixup)
 endif()
 add_dependencies(TarnLib tarn_typelib)
+# Platform adapters of the date, settings and file helpers, and the product name.
+target_sources(TarnLib PRIVATE
+  frame/com/product_name.cpp
+  time/system_local_clock.cpp
+  settings/system_registry.cpp
+  forms/system_file_system.cpp
+)
 
 # Per-user registration without administrator rights.
 add_executable(tarnlib-register frame/tools/register_per_user.cpp)

@@ -29,6 +29,11 @@ add_executable(tarnlib_client_tests
   tests/wine/client/string_members_test.cpp
   tests/wine/client/dispatcher_test.cpp
 )
+target_sources(tarnlib_client_tests PRIVATE
+  tests/wine/client/time_utility_test.cpp
+  tests/wine/client/reg_settings_test.cpp
+  tests/wine/client/file_helpers_test.cpp
+)
 target_include_directories(tarnlib_client_tests PRIVATE ${PROJECT_SOURCE_DIR} ${TARN_GENERATED})
 target_link_libraries(tarnlib_client_tests PRIVATE tarn_guids gtest tarn_core oleaut32 ole32 uuid advapi32 version)
 target_link_options(tarnlib_client_tests PRIVATE -static)
@@ -107,3 +112,10 @@ foreach(script ${TARN_VBS_TESTS})
 endforeach()
 list(APPEND TARN_REGISTRY_TESTS vbs_network_test)
 set_tests_properties(${TARN_REGISTRY_TESTS} PROPERTIES RESOURCE_LOCK registry)
+
+# SecFrom1970 under time zones east and west of Greenwich, each in a Wine
+# prefix and wineserver of its own (Wine reads TZ when its server starts).
+add_test(NAME time_zones
+         COMMAND ${TARN_WINE_PREFIX_RUN} ${TARN_TEST_SCRIPTS}/time_zone_test.sh
+                 $<TARGET_FILE:tarnlib_client_tests> $<TARGET_FILE:TarnLib>)
+set_tests_properties(time_zones PROPERTIES SKIP_RETURN_CODE ${TARN_SKIP} TIMEOUT 900)

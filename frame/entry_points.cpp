@@ -29,6 +29,12 @@ constexpr std::array<EntryPointName, static_cast<size_t>(EntryPoint::kCount)> kN
     {"advapi32.dll", "RegDeleteKeyA"},
     {"advapi32.dll", "RegDeleteValueA"},
     {"advapi32.dll", "RegCloseKey"},
+    {"advapi32.dll", "RegOpenKeyExW"},
+    {"advapi32.dll", "RegCreateKeyExW"},
+    {"advapi32.dll", "RegQueryValueExW"},
+    {"advapi32.dll", "RegSetValueExW"},
+    {"advapi32.dll", "RegDeleteKeyW"},
+    {"advapi32.dll", "RegDeleteValueW"},
 }};
 
 std::u16string Widen(const char* text) {

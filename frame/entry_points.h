@@ -46,6 +46,13 @@ enum class EntryPoint : size_t {
   kRegDeleteKeyA,
   kRegDeleteValueA,
   kRegCloseKey,
+  // Unicode registry functions: settings keep every character.
+  kRegOpenKeyExW,
+  kRegCreateKeyExW,
+  kRegQueryValueExW,
+  kRegSetValueExW,
+  kRegDeleteKeyW,
+  kRegDeleteValueW,
   kCount,
 };
 

@@ -1,33 +1,45 @@
 #include "settings/reg_settings.h"
 
 #include "frame/com/call_frame.h"
+#include "frame/com/product_name.h"
+#include "settings/system_registry.h"
 
 namespace tarn {
 
 using com::Bstr;
-using com::NotAvailableYet;
 using com::RunMember;
+using com::ViewOf;
 
-HRESULT CRegSettings::put_Company(BSTR) {
-  return RunMember(this, [] { NotAvailableYet<void>(u"Company"); });
+namespace {
+
+VARIANT_BOOL BooleanOf(bool value) noexcept { return value ? VARIANT_TRUE : VARIANT_FALSE; }
+
+}  // namespace
+
+CRegSettings::CRegSettings() : store_(com::SystemRegistry(), com::ProductName) {}
+
+HRESULT CRegSettings::put_Company(BSTR value) {
+  return RunMember(this, [&] { store_.SetCompany(ViewOf(value)); });
 }
 HRESULT CRegSettings::get_Company(BSTR* result) {
-  return RunMember(this, result, [] { return NotAvailableYet<Bstr>(u"Company"); });
+  return RunMember(this, result, [&] { return Bstr(store_.Company()); });
 }
-HRESULT CRegSettings::put_AppName(BSTR) {
-  return RunMember(this, [] { NotAvailableYet<void>(u"AppName"); });
+HRESULT CRegSettings::put_AppName(BSTR value) {
+  return RunMember(this, [&] { store_.SetAppName(ViewOf(value)); });
 }
 HRESULT CRegSettings::get_AppName(BSTR* result) {
-  return RunMember(this, result, [] { return NotAvailableYet<Bstr>(u"AppName"); });
+  return RunMember(this, result, [&] { return Bstr(store_.AppName()); });
 }
-HRESULT CRegSettings::DeleteSetting(BSTR, BSTR, VARIANT_BOOL* result) {
-  return RunMember(this, result, [] { return NotAvailableYet<VARIANT_BOOL>(u"DeleteSetting"); });
+HRESULT CRegSettings::DeleteSetting(BSTR Section, BSTR Key, VARIANT_BOOL* result) {
+  return RunMember(this, result, [&] { return BooleanOf(store_.DeleteSetting(ViewOf(Section), ViewOf(Key))); });
 }
-HRESULT CRegSettings::GetSetting(BSTR, BSTR, BSTR, BSTR* result) {
-  return RunMember(this, result, [] { return NotAvailableYet<Bstr>(u"GetSetting"); });
+HRESULT CRegSettings::GetSetting(BSTR Section, BSTR Key, BSTR Default, BSTR* result) {
+  return RunMember(this, result,
+                   [&] { return Bstr(store_.GetSetting(ViewOf(Section), ViewOf(Key), ViewOf(Default))); });
 }
-HRESULT CRegSettings::SaveSetting(BSTR, BSTR, BSTR, VARIANT_BOOL* result) {
-  return RunMember(this, result, [] { return NotAvailableYet<VARIANT_BOOL>(u"SaveSetting"); });
+HRESULT CRegSettings::SaveSetting(BSTR Section, BSTR Key, BSTR Setting, VARIANT_BOOL* result) {
+  return RunMember(this, result,
+                   [&] { return BooleanOf(store_.SaveSetting(ViewOf(Section), ViewOf(Key), ViewOf(Setting))); });
 }
 
 }  // namespace tarn

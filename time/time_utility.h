@@ -1,5 +1,5 @@
-// The TimeUtility class: date helpers behind the dual interface _TimeUtility.
-// Its members are not available yet.
+// The TimeUtility class: days of a month, the leap-year test and seconds since
+// 1970 behind the dual interface _TimeUtility. It keeps no state.
 #pragma once
 
 #include "TarnLib_h.h"

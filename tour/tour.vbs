@@ -64,3 +64,36 @@ result = net.GetIp(String(65, "a"))
 Show "GetIp(String(65, ""a""))", "error " & Err.Number & ", " & Err.Description
 Err.Clear
 On Error GoTo 0
+
+Dim tu
+Set tu = CreateObject("TarnLib.TimeUtility")
+WScript.Echo "TarnLib.TimeUtility"
+Show "UltimoMese(Febbraio, 2024)", tu.UltimoMese(2, 2024)
+Show "UltimoMese(Febbraio, 1900)", tu.UltimoMese(2, 1900)
+Show "UltimoMese(Aprile, 2024)", tu.UltimoMese(4, 2024)
+Show "isLeapYear(2000)", tu.isLeapYear(2000)
+Show "isLeapYear(-100)", tu.isLeapYear(-100)
+Show "SecFrom1970 (local wall clock)", tu.SecFrom1970
+
+Dim rs, tourCompany
+Set rs = CreateObject("TarnLib.CRegSettings")
+WScript.Echo "TarnLib.CRegSettings"
+Show "Company", rs.Company
+Show "AppName", rs.AppName
+tourCompany = "TarnLib Tour"
+rs.Company = tourCompany
+Show "SaveSetting(""Window"", ""Width"", ""640"")", rs.SaveSetting("Window", "Width", "640")
+Show "GetSetting(""Window"", ""Width"", ""0"")", rs.GetSetting("Window", "Width", "0")
+Show "GetSetting(""Window"", ""Height"", ""480"")", rs.GetSetting("Window", "Height", "480")
+Show "DeleteSetting(""Window"")", rs.DeleteSetting("Window")
+Show "DeleteSetting("""") deletes nothing", rs.DeleteSetting("")
+CreateObject("WScript.Shell").Run "reg.exe delete ""HKCU\Software\" & tourCompany & """ /f", 0, True
+
+Dim gu
+Set gu = CreateObject("TarnLib.GeneralUtility")
+WScript.Echo "TarnLib.GeneralUtility"
+Show "FileExists(""C:\windows\win.ini"")", gu.FileExists("C:\windows\win.ini")
+Show "FileExists(""C:\windows"")", gu.FileExists("C:\windows")
+Show "GetFileName(""C:\Windows\win.ini"")", gu.GetFileName("C:\Windows\win.ini")
+Show "GetDirName(""C:\Windows\win.ini"")", gu.GetDirName("C:\Windows\win.ini")
+Show "GetFileName(""docs/notes.txt"")", gu.GetFileName("docs/notes.txt")

@@ -102,10 +102,10 @@ TEST(ErrorConvention, EveryClassSupportsErrorInfoAndNamesMembersNotAvailableYet)
     const wchar_t* member;
   };
   const Row rows[] = {
-      {&CLSID_GeneralUtility, &IID__GeneralUtility, L"FileExists"},
+      {&CLSID_GeneralUtility, &IID__GeneralUtility, L"ReleaseCursor"},
       {&CLSID_ExCollection, &IID__ExCollection, L"Count"},
-      {&CLSID_TimeUtility, &IID__TimeUtility, L"SecFrom1970"},
-      {&CLSID_CRegSettings, &IID__CRegSettings, L"AppName"},
+      {&CLSID_TimeUtility, &IID__TimeUtility, nullptr},  // every member is built
+      {&CLSID_CRegSettings, &IID__CRegSettings, nullptr},
   };
   for (const auto& row : rows) {
     auto object = CreateFromDll<IDispatch>(*row.clsid);
@@ -114,6 +114,7 @@ TEST(ErrorConvention, EveryClassSupportsErrorInfoAndNamesMembersNotAvailableYet)
     ASSERT_EQ(object.As(&support), S_OK);
     EXPECT_EQ(support->InterfaceSupportsErrorInfo(*row.iid), S_OK);
     EXPECT_EQ(support->InterfaceSupportsErrorInfo(IID_IDispatch), S_FALSE);
+    if (!row.member) continue;
 
     Variant result;
     EXCEPINFO exception{};
