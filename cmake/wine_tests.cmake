@@ -33,6 +33,18 @@ target_link_libraries(tarnlib_client_tests PRIVATE tarn_guids gtest tarn_core ol
 target_link_options(tarnlib_client_tests PRIVATE -static)
 add_dependencies(tarnlib_client_tests TarnLib)
 
+# The forms members against real windows and against a host's screen object.
+add_executable(tarnlib_forms_tests
+  tests/wine/client/client_support.cpp
+  tests/wine/forms_host/script_object.cpp
+  tests/wine/forms_host/forms_stage.cpp
+  tests/wine/client/forms_members_test.cpp
+)
+target_include_directories(tarnlib_forms_tests PRIVATE ${PROJECT_SOURCE_DIR} ${TARN_GENERATED})
+target_link_libraries(tarnlib_forms_tests PRIVATE tarn_guids gtest tarn_core oleaut32 ole32 uuid user32)
+target_link_options(tarnlib_forms_tests PRIVATE -static)
+add_dependencies(tarnlib_forms_tests TarnLib)
+
 # Wine runs only the 64-bit build here: this kind of machine's kernel has
 # 32-bit emulation switched off, so Wine's 32-bit loader cannot start. The
 # 32-bit tests then report themselves as skipped.

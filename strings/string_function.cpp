@@ -105,9 +105,8 @@ HRESULT StringFunction::FirstUCase(BSTR SS, BSTR* result) {
 }
 
 HRESULT StringFunction::InsertFirstUCase(SHORT SS, SHORT* result) {
-  return RunMember(this, result, [&] {
-    return tarn::InsertFirstUCase(com::SystemTextServices(), *com::CurrentFormsRuntime(), SS);
-  });
+  return RunMember(this, result,
+                   [&] { return tarn::InsertFirstUCase(com::SystemTextServices(), *com::CurrentFormsRuntime(), SS); });
 }
 
 HRESULT StringFunction::NoNull(VARIANT SS, VARIANT* result) {

@@ -1,24 +1,25 @@
-// The forms runtime of a host that has its own: the host publishes its screen
+// The forms runtime of a host that has its own: the host registers its screen
 // object (an Automation object with ActiveControl and ActiveForm) in the
-// Running Object Table under an item moniker named "TarnLib.Screen." followed
-// by the host's process id in decimal, and the library reads every member of
-// it and of its forms and controls late-bound. Looked up afresh on every call.
+// process's Global Interface Table and puts the cookie, in decimal, in its
+// own environment variable TARNLIB_SCREEN; the library then reads every
+// member of the screen, its forms and controls late-bound. The environment is
+// the process's own, so another process's screen is never picked up, and the
+// table hands the object out correctly in any apartment. Looked up afresh on
+// every call; removing the variable hands the library back to the window
+// system.
 #pragma once
 
-#include <windows.h>
-
 #include <memory>
-#include <string>
 
 #include "frame/forms_runtime.h"
 
 namespace tarn::com {
 
-// The item name under which the process `process_id` publishes its screen.
-std::wstring ScreenItemName(DWORD process_id);
+// Name of the environment variable that carries the cookie.
+inline constexpr wchar_t kScreenCookieVariable[] = L"TARNLIB_SCREEN";
 
 // The runtime of this process's published screen object, or null when none
-// is published.
+// is published (or the cookie names nothing in the table).
 std::unique_ptr<FormsRuntime> PublishedFormsRuntime();
 
 }  // namespace tarn::com

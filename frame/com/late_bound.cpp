@@ -42,8 +42,7 @@ Variant InvokeChecked(IDispatch* object, DISPID id, WORD flags, DISPPARAMS& para
   EXCEPINFO exception{};
   UINT bad_argument = 0;
   const HRESULT hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
-                                    flags == DISPATCH_PROPERTYPUT ? nullptr : result.get(), &exception,
-                                    &bad_argument);
+                                    flags == DISPATCH_PROPERTYPUT ? nullptr : result.get(), &exception, &bad_argument);
   if (FAILED(hr)) RaiseDispatchFailure(hr, exception);
   return result;
 }
@@ -64,7 +63,7 @@ void RaiseDispatchFailure(HRESULT hr, EXCEPINFO& exception) {
       if (number == 0) {
         const auto code = static_cast<uint32_t>(exception.scode);
         number = (code & 0xFFFF0000u) == 0x800A0000u ? static_cast<int32_t>(code & 0xFFFFu)
-                                                      : static_cast<int32_t>(exception.scode);
+                                                     : static_cast<int32_t>(exception.scode);
       }
       std::u16string text = description.get() ? std::u16string(description.view()) : StandardErrorText(number);
       std::u16string origin = source.get() ? std::u16string(source.view()) : std::u16string(kProjectSource);

@@ -6,6 +6,11 @@ export WINEPREFIX="${TARN_WINEPREFIX:-$TARN_ROOT/build/wineprefix}"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
+# The virtual display of the test run (tests/wine/xvfb_session.sh), when one is up.
+if [ -s "$TARN_ROOT/build/xvfb/display" ]; then
+  export DISPLAY
+  DISPLAY=$(cat "$TARN_ROOT/build/xvfb/display")
+fi
 # Wine's 64-bit loader by default: Debian's "wine" wrapper tries the 32-bit one
 # first. TARN_WINE_BITS=32 runs the 32-bit system programs instead.
 TARN_WINE64=$(command -v wine64 || echo /usr/lib/wine/wine64)
