@@ -61,11 +61,24 @@ add_test(NAME regsvr32_register COMMAND ${TARN_WINE_PREFIX_RUN} ${TARN_TEST_SCRI
 set_tests_properties(wine_start PROPERTIES FIXTURES_SETUP wine)
 set_tests_properties(wine_stop PROPERTIES FIXTURES_CLEANUP wine)
 set_tests_properties(regsvr32_register PROPERTIES FIXTURES_REQUIRED wine FIXTURES_SETUP registered)
+# A virtual display for the whole Wine session: up before the wineserver
+# starts, so that every Wine process can create real windows, and down after
+# the wineserver has stopped.
+add_test(NAME xvfb_start COMMAND ${TARN_WINE_PREFIX_RUN} ${TARN_TEST_SCRIPTS}/xvfb_session.sh start)
+add_test(NAME xvfb_stop COMMAND ${TARN_WINE_PREFIX_RUN} ${TARN_TEST_SCRIPTS}/xvfb_session.sh stop)
+set_tests_properties(xvfb_start PROPERTIES FIXTURES_SETUP xvfb)
+set_tests_properties(xvfb_stop PROPERTIES FIXTURES_CLEANUP xvfb)
+set_tests_properties(wine_start wine_stop PROPERTIES FIXTURES_REQUIRED xvfb)
 
 add_test(NAME client_tests
          COMMAND ${TARN_WINE_PREFIX_RUN} ${TARN_TEST_SCRIPTS}/run_wine_program.sh $<TARGET_FILE:tarnlib_client_tests>
                  --dll=$<TARGET_FILE:TarnLib>)
 set_tests_properties(client_tests PROPERTIES FIXTURES_REQUIRED "wine;registered")
+
+add_test(NAME forms_tests
+         COMMAND ${TARN_WINE_PREFIX_RUN} ${TARN_TEST_SCRIPTS}/run_wine_program.sh $<TARGET_FILE:tarnlib_forms_tests>
+                 --dll=$<TARGET_FILE:TarnLib>)
+set_tests_properties(forms_tests PROPERTIES FIXTURES_REQUIRED "wine;registered;xvfb")
 
 file(GLOB TARN_VBS_TESTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/vbs/*_test.vbs)
 foreach(script ${TARN_VBS_TESTS})
@@ -91,3 +104,10 @@ foreach(script ${TARN_VBS_TESTS})
   list(APPEND TARN_REGISTRY_TESTS vbs_${name})
 endforeach()
 set_tests_properties(${TARN_REGISTRY_TESTS} PROPERTIES RESOURCE_LOCK registry)
+
+# The cursor clip and the focus belong to the whole Wine session: tests that
+# set or read them run one at a time.
+set_tests_properties(forms_tests PROPERTIES RESOURCE_LOCK window_system)
+if(TEST vbs_forms_members_test)
+  set_tests_properties(vbs_forms_members_test PROPERTIES RESOURCE_LOCK "registry;window_system")
+endif()

@@ -2,7 +2,8 @@
 # Installs what building and testing TarnLib needs on a fresh Debian 12
 # machine, as root: the native toolchain and libraries for the portable core,
 # mingw-w64 for the DLLs, widl, and Wine (64-bit, and 32-bit from i386
-# multiarch) to run them. Does nothing when everything is already there.
+# multiarch) to run them, and Xvfb for the windows of the forms tests. Does
+# nothing when everything is already there.
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,7 @@ packages=(
   libgtest-dev googletest libicu-dev libsqlite3-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64 mingw-w64-tools
   wine wine64 libwine-dev
+  xvfb
 )
 multiarch_packages=(wine32:i386)
 

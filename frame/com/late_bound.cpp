@@ -1,5 +1,8 @@
 #include "frame/com/late_bound.h"
 
+#include <dispex.h>
+#include <wrl/client.h>
+
 #include <new>
 #include <string>
 
@@ -30,7 +33,16 @@ DISPID IdOf(IDispatch* object, std::u16string_view name) {
   std::u16string terminated(name);
   LPOLESTR names[] = {reinterpret_cast<LPOLESTR>(terminated.data())};
   DISPID id = DISPID_UNKNOWN;
-  const HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+  HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+  if (hr == E_NOTIMPL) {
+    // Script objects that resolve names only through IDispatchEx, as some
+    // script engines' class instances do.
+    Microsoft::WRL::ComPtr<IDispatchEx> extended;
+    if (SUCCEEDED(object->QueryInterface(IID_PPV_ARGS(extended.GetAddressOf())))) {
+      const Bstr text(name);
+      hr = extended->GetDispID(text.get(), fdexNameCaseInsensitive, &id);
+    }
+  }
   if (hr == E_OUTOFMEMORY) throw std::bad_alloc();
   if (FAILED(hr)) RaiseStandard(kErrNoSuchMember);
   return id;

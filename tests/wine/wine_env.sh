@@ -7,7 +7,7 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
 # The virtual display of the test run (tests/wine/xvfb_session.sh), when one is up.
-if [ -s "$TARN_ROOT/build/xvfb/display" ]; then
+if [ -s "$TARN_ROOT/build/xvfb/display" ] && kill -0 "$(cat "$TARN_ROOT/build/xvfb/pid" 2>/dev/null)" 2>/dev/null; then
   export DISPLAY
   DISPLAY=$(cat "$TARN_ROOT/build/xvfb/display")
 fi
