@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cmath>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,16 +25,29 @@ int32_t HandleAsLong(HWND window) { return static_cast<int32_t>(reinterpret_cast
 
 bool IsInside(HWND window, HWND ancestor) { return window && window != ancestor && IsChild(ancestor, window); }
 
-std::vector<HWND> DescendantsOf(HWND form) {
+struct WindowList {
   std::vector<HWND> windows;
-  EnumChildWindows(
-      form,
-      [](HWND child, LPARAM list) -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&windows));
-  return windows;
+  bool out_of_memory = false;
+};
+
+// No exception may cross the window system's frames: a failure stops the
+// enumeration and is raised afterwards.
+BOOL CALLBACK CollectWindow(HWND child, LPARAM list) noexcept {
+  auto* collected = reinterpret_cast<WindowList*>(list);
+  try {
+    collected->windows.push_back(child);
+    return TRUE;
+  } catch (const std::bad_alloc&) {
+    collected->out_of_memory = true;
+    return FALSE;
+  }
+}
+
+std::vector<HWND> DescendantsOf(HWND form) {
+  WindowList collected;
+  EnumChildWindows(form, CollectWindow, reinterpret_cast<LPARAM>(&collected));
+  if (collected.out_of_memory) throw std::bad_alloc();
+  return std::move(collected.windows);
 }
 
 // A control's name and, for an element of a control array, its index.
