@@ -239,11 +239,23 @@ TEST_P(FormsMembers, LimitCursorClipsToTheClientAreaAndReleaseCursorLiftsIt) {
   ASSERT_TRUE(ClipCursor(nullptr));
   const RECT whole = ClipNow();
   // A borderless window: its client area is the window, at (100, 200), 300 by 150.
-  RealForm form(100, 200, 300, 150, 0, WS_POPUP | WS_VISIBLE);
+  RealForm form(100, 200, 300, 150, 0, WS_POPUP);
+  form.Activate();
+  // Wine's 32-bit programs (WoW64) accept a clip and keep none: nothing to
+  // observe there.
+  RECT probe{1, 1, 2, 2};
+  ClipCursor(&probe);
+  const RECT kept = ClipNow();
+  ClipCursor(nullptr);
+  const bool clips_kept = kept.right == 2 && kept.bottom == 2;
   const ComPtr<IDispatch> object = stage_->ObjectForWindow(form.window());
   Variant result;
   EXPECT_EQ(utility_->LimitCursor(object.Get(), result.get()), S_OK);
   EXPECT_EQ(V_VT(result.get()), VT_EMPTY);
+  if (!clips_kept) {
+    ClipCursor(nullptr);
+    GTEST_SKIP() << "this window system keeps no cursor clip";
+  }
   ExpectRect(ClipNow(), 100, 200, 400, 350);
 
   Variant released;
