@@ -141,7 +141,7 @@ TEST_P(FormsMembers, ConvertRetToTabQueuesOneTabForEnterOnly) {
 
 // txtName, the control array cmdOk (elements 0 and 1), lblNote, and cmdok
 // element 2, whose name differs from cmdOk only in case.
-std::vector<ControlSpec> SampleControls() {
+std::vector<ControlDescription> SampleControls() {
   return {{L"txtName", std::nullopt}, {L"cmdOk", 0}, {L"cmdOk", 1}, {L"lblNote", std::nullopt}, {L"cmdok", 2}};
 }
 

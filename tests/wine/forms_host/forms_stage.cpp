@@ -47,7 +47,7 @@ class WindowStage final : public FormsStage {
  public:
   ~WindowStage() override { CloseForm(); }
 
-  void ShowForm(const std::vector<ControlSpec>& controls) override {
+  void ShowForm(const std::vector<ControlDescription>& controls) override {
     CloseForm();
     form_ = std::make_unique<RealForm>(50, 50, 400, 60 + 30 * static_cast<int>(controls.size()), 0);
     for (size_t i = 0; i < controls.size(); ++i) {
@@ -124,13 +124,13 @@ class HostStage final : public FormsStage {
 
   const HostCallRecord& record() const { return record_; }
 
-  void ShowForm(const std::vector<ControlSpec>& specs) override {
+  void ShowForm(const std::vector<ControlDescription>& descriptions) override {
     controls_.clear();
     edits_.clear();
-    for (const auto& spec : specs) {
+    for (const auto& description : descriptions) {
       auto edit = std::make_shared<FakeEdit>();
       edits_.push_back(edit);
-      controls_.push_back(MakeControl(spec, edit));
+      controls_.push_back(MakeControl(description, edit));
     }
     auto collection = ScriptObject::Create();
     collection->Define(L"Count", [this] { return LongValue(static_cast<LONG>(controls_.size())); });
@@ -175,7 +175,7 @@ class HostStage final : public FormsStage {
  private:
   // A text box as a forms runtime has it: setting SelStart collapses the
   // selection, SelLength extends it from SelStart, both within the text.
-  ComPtr<ScriptObject> MakeControl(const ControlSpec& spec, std::shared_ptr<FakeEdit> edit) {
+  ComPtr<ScriptObject> MakeControl(const ControlDescription& description, std::shared_ptr<FakeEdit> edit) {
     auto control = ScriptObject::Create();
     control->Define(L"Text", [edit] { return StringValue(edit->text); });
     control->Define(L"SelText", [edit] { return StringValue(edit->text.substr(edit->start, edit->length)); });
@@ -194,11 +194,11 @@ class HostStage final : public FormsStage {
           edit->length = std::min(Number(value), size() - edit->start);
         });
     control->Define(L"hWnd", [] { return LongValue(0); });
-    if (!spec.name.empty()) {
-      const std::wstring name = spec.name;
+    if (!description.name.empty()) {
+      const std::wstring name = description.name;
       control->Define(L"Name", [name] { return StringValue(name); });
-      if (spec.index) {
-        const SHORT index = *spec.index;
+      if (description.index) {
+        const SHORT index = *description.index;
         control->Define(L"Index", [index] { return IntegerValue(index); });
       }
     }

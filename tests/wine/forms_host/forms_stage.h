@@ -17,7 +17,7 @@ namespace tarn::client {
 
 // A control of the active form: its name (none when empty) and, for an
 // element of a control array, its index.
-struct ControlSpec {
+struct ControlDescription {
   std::wstring name;
   std::optional<SHORT> index;
 };
@@ -26,7 +26,7 @@ class FormsStage {
  public:
   virtual ~FormsStage() = default;
   // An active form holding edit controls as given, the first one focused.
-  virtual void ShowForm(const std::vector<ControlSpec>& controls) = 0;
+  virtual void ShowForm(const std::vector<ControlDescription>& controls) = 0;
   // No form is active and no control has the focus.
   virtual void CloseForm() = 0;
   // Text and selection of the focused control.
