@@ -8,6 +8,7 @@ include(GoogleTest)
 add_library(tarn_test_support STATIC
   tests/native/icu_text_services.cpp
   tests/native/system_random_source.cpp
+  tests/native/fake_forms.cpp
 )
 target_link_libraries(tarn_test_support PUBLIC tarn_core ICU::uc ICU::i18n)
 
@@ -25,6 +26,10 @@ add_executable(tarn_core_tests
   network/winsock_error_text_test.cpp
   network/host_lookup_test.cpp
   tests/native/system_random_source_test.cpp
+  frame/forms_runtime_test.cpp
+  strings/edit_control_helpers_test.cpp
+  forms/control_lookup_test.cpp
+  forms/cursor_confinement_test.cpp
 )
 target_link_libraries(tarn_core_tests PRIVATE tarn_test_support SQLite::SQLite3 GTest::gtest_main)
 gtest_discover_tests(tarn_core_tests DISCOVERY_TIMEOUT 60)

@@ -52,6 +52,13 @@ add_library(TarnLib SHARED
   frame/com/system_entry_points.cpp
   frame/com/system_random_source.cpp
   frame/com/exports.cpp
+  frame/com/late_bound.cpp
+  frame/com/dispatch_forms_object.cpp
+  frame/com/host_forms_runtime.cpp
+  frame/com/window_forms_runtime.cpp
+  frame/com/window_keystroke_queue.cpp
+  frame/com/forms_runtime_provider.cpp
+  frame/com/win_cursor_window_system.cpp
   strings/string_function.cpp
   collection/ex_collection.cpp
   network/network.cpp
@@ -67,7 +74,7 @@ set_source_files_properties(frame/TarnLib.rc PROPERTIES
   OBJECT_DEPENDS "${TARN_GENERATED}/TarnLib.tlb;${TARN_GENERATED}/iid_resources.rc")
 target_include_directories(TarnLib PRIVATE ${TARN_GENERATED})
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I ${TARN_GENERATED}")
-target_link_libraries(TarnLib PRIVATE tarn_core tarn_guids oleaut32 ole32 uuid advapi32 bcrypt)
+target_link_libraries(TarnLib PRIVATE tarn_core tarn_guids oleaut32 ole32 uuid advapi32 bcrypt user32)
 # The C++ runtime is linked in: the DLL needs only system DLLs.
 target_link_options(TarnLib PRIVATE -static -static-libgcc -static-libstdc++ $<$<CONFIG:Release>:-s>)
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)

@@ -39,6 +39,18 @@ target_link_libraries(tarnlib_client_tests PRIVATE tarn_guids gtest tarn_core ol
 target_link_options(tarnlib_client_tests PRIVATE -static)
 add_dependencies(tarnlib_client_tests TarnLib)
 
+# The forms members against real windows and against a host's screen object.
+add_executable(tarnlib_forms_tests
+  tests/wine/client/client_support.cpp
+  tests/wine/forms_host/script_object.cpp
+  tests/wine/forms_host/forms_stage.cpp
+  tests/wine/client/forms_members_test.cpp
+)
+target_include_directories(tarnlib_forms_tests PRIVATE ${PROJECT_SOURCE_DIR} ${TARN_GENERATED})
+target_link_libraries(tarnlib_forms_tests PRIVATE tarn_guids gtest tarn_core oleaut32 ole32 uuid user32)
+target_link_options(tarnlib_forms_tests PRIVATE -static)
+add_dependencies(tarnlib_forms_tests TarnLib)
+
 # The 32-bit build's Wine tests run through Wine's 32-bit loader, or through
 # the 64-bit loader in WoW64 mode where the kernel cannot start 32-bit Linux
 # programs; where neither works they report themselves as skipped, with the
@@ -58,11 +70,24 @@ add_test(NAME regsvr32_register COMMAND ${TARN_WINE_PREFIX_RUN} ${TARN_TEST_SCRI
 set_tests_properties(wine_start PROPERTIES FIXTURES_SETUP wine)
 set_tests_properties(wine_stop PROPERTIES FIXTURES_CLEANUP wine)
 set_tests_properties(regsvr32_register PROPERTIES FIXTURES_REQUIRED wine FIXTURES_SETUP registered)
+# A virtual display for the whole Wine session: up before the wineserver
+# starts, so that every Wine process can create real windows, and down after
+# the wineserver has stopped.
+add_test(NAME xvfb_start COMMAND ${TARN_WINE_PREFIX_RUN} ${TARN_TEST_SCRIPTS}/xvfb_session.sh start)
+add_test(NAME xvfb_stop COMMAND ${TARN_WINE_PREFIX_RUN} ${TARN_TEST_SCRIPTS}/xvfb_session.sh stop)
+set_tests_properties(xvfb_start PROPERTIES FIXTURES_SETUP xvfb)
+set_tests_properties(xvfb_stop PROPERTIES FIXTURES_CLEANUP xvfb)
+set_tests_properties(wine_start wine_stop PROPERTIES FIXTURES_REQUIRED xvfb)
 
 add_test(NAME client_tests
          COMMAND ${TARN_WINE_PREFIX_RUN} ${TARN_TEST_SCRIPTS}/run_wine_program.sh $<TARGET_FILE:tarnlib_client_tests>
                  --dll=$<TARGET_FILE:TarnLib> --bits=${TARN_BITS})
 set_tests_properties(client_tests PROPERTIES FIXTURES_REQUIRED "wine;registered")
+
+add_test(NAME forms_tests
+         COMMAND ${TARN_WINE_PREFIX_RUN} ${TARN_TEST_SCRIPTS}/run_wine_program.sh $<TARGET_FILE:tarnlib_forms_tests>
+                 --dll=$<TARGET_FILE:TarnLib> --bits=${TARN_BITS})
+set_tests_properties(forms_tests PROPERTIES FIXTURES_REQUIRED "wine;registered;xvfb")
 
 file(GLOB TARN_VBS_TESTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/vbs/*_test.vbs)
 list(FILTER TARN_VBS_TESTS EXCLUDE REGEX "/network_test\\.vbs$")  # added below, kept off DNS
@@ -119,3 +144,10 @@ add_test(NAME time_zones
          COMMAND ${TARN_WINE_PREFIX_RUN} ${TARN_TEST_SCRIPTS}/time_zone_test.sh
                  $<TARGET_FILE:tarnlib_client_tests> $<TARGET_FILE:TarnLib>)
 set_tests_properties(time_zones PROPERTIES SKIP_RETURN_CODE ${TARN_SKIP} TIMEOUT 900)
+
+# The cursor clip and the focus belong to the whole Wine session: tests that
+# set or read them run one at a time.
+set_tests_properties(forms_tests PROPERTIES RESOURCE_LOCK window_system)
+if(TEST vbs_forms_members_test)
+  set_tests_properties(vbs_forms_members_test PROPERTIES RESOURCE_LOCK "registry;window_system")
+endif()

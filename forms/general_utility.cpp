@@ -1,9 +1,18 @@
 #include "forms/general_utility.h"
 
+#include <optional>
+
+#include "forms/control_lookup.h"
+#include "forms/cursor_confinement.h"
 #include "forms/file_helpers.h"
 #include "forms/system_file_system.h"
 #include "frame/com/call_frame.h"
+#include "frame/com/dispatch_forms_object.h"
+#include "frame/com/forms_runtime_provider.h"
+#include "frame/com/late_bound.h"
 #include "frame/com/string_variant.h"
+#include "frame/com/win_cursor_window_system.h"
+#include "frame/com/win_text_services.h"
 
 namespace tarn {
 
@@ -11,8 +20,14 @@ using com::NotAvailableYet;
 using com::RunMember;
 using com::Variant;
 
-HRESULT GeneralUtility::FindControlIndex(BSTR, VARIANT, short* result) {
-  return RunMember(this, result, [] { return NotAvailableYet<short>(u"FindControlIndex"); });
+HRESULT GeneralUtility::FindControlIndex(BSTR S, VARIANT Index, short* result) {
+  return RunMember(this, result, [&] {
+    std::optional<FormValue> index;
+    const Variant given = Variant::CopyOf(Index);
+    const bool missing = V_VT(given.get()) == VT_ERROR && V_ERROR(given.get()) == DISP_E_PARAMNOTFOUND;
+    if (!missing) index = com::FormValueOf(*given.get());
+    return tarn::FindControlIndex(com::SystemTextServices(), *com::CurrentFormsRuntime(), com::ViewOf(S), index);
+  });
 }
 HRESULT GeneralUtility::FileExists(BSTR FileName, VARIANT_BOOL* result) {
   return RunMember(this, result, [&] {
@@ -26,11 +41,18 @@ HRESULT GeneralUtility::GetFileName(BSTR FullPath, VARIANT* result) {
 HRESULT GeneralUtility::GetDirName(BSTR FullPath, VARIANT* result) {
   return RunMember(this, result, [&] { return com::StringVariant(DirNameOf(com::ViewOf(FullPath))); });
 }
-HRESULT GeneralUtility::LimitCursor(IDispatch*, VARIANT* result) {
-  return RunMember(this, result, [] { return NotAvailableYet<Variant>(u"LimitCursor"); });
+HRESULT GeneralUtility::LimitCursor(IDispatch* vObject, VARIANT* result) {
+  return RunMember(this, result, [&] {
+    com::DispatchFormsObject object(vObject);
+    tarn::LimitCursor(com::WindowCursorSystem(), vObject ? &object : nullptr);
+    return Variant();
+  });
 }
 HRESULT GeneralUtility::ReleaseCursor(VARIANT* result) {
-  return RunMember(this, result, [] { return NotAvailableYet<Variant>(u"ReleaseCursor"); });
+  return RunMember(this, result, [] {
+    tarn::ReleaseCursor(com::WindowCursorSystem());
+    return Variant();
+  });
 }
 
 }  // namespace tarn

@@ -3,11 +3,14 @@
 #include <new>
 
 #include "frame/com/call_frame.h"
+#include "frame/com/forms_runtime_provider.h"
 #include "frame/com/safe_array.h"
 #include "frame/com/system_random_source.h"
 #include "frame/com/win_text_services.h"
+#include "frame/com/window_keystroke_queue.h"
 #include "strings/character_sets.h"
 #include "strings/character_validation.h"
+#include "strings/edit_control_helpers.h"
 #include "strings/occurrence_search.h"
 #include "strings/split_replace.h"
 #include "strings/word_case_spacing.h"
@@ -101,8 +104,9 @@ HRESULT StringFunction::FirstUCase(BSTR SS, BSTR* result) {
   return RunMember(this, result, [&] { return Bstr(tarn::FirstUCase(com::SystemTextServices(), ViewOf(SS))); });
 }
 
-HRESULT StringFunction::InsertFirstUCase(SHORT, SHORT* result) {
-  return RunMember(this, result, [] { return NotAvailableYet<SHORT>(u"InsertFirstUCase"); });
+HRESULT StringFunction::InsertFirstUCase(SHORT SS, SHORT* result) {
+  return RunMember(this, result,
+                   [&] { return tarn::InsertFirstUCase(com::SystemTextServices(), *com::CurrentFormsRuntime(), SS); });
 }
 
 HRESULT StringFunction::NoNull(VARIANT SS, VARIANT* result) {
@@ -119,11 +123,11 @@ HRESULT StringFunction::NoNull(VARIANT SS, VARIANT* result) {
 }
 
 HRESULT StringFunction::SelectAllText() {
-  return RunMember(this, [] { NotAvailableYet<void>(u"SelectAllText"); });
+  return RunMember(this, [] { tarn::SelectAllText(*com::CurrentFormsRuntime()); });
 }
 
-HRESULT StringFunction::ConvertRetToTab(SHORT, SHORT* result) {
-  return RunMember(this, result, [] { return NotAvailableYet<SHORT>(u"ConvertRetToTab"); });
+HRESULT StringFunction::ConvertRetToTab(SHORT KeyAscii, SHORT* result) {
+  return RunMember(this, result, [&] { return tarn::ConvertRetToTab(com::WindowKeystrokes(), KeyAscii); });
 }
 
 HRESULT StringFunction::RemoveSpaces(BSTR SS, BSTR* result) {

@@ -97,3 +97,19 @@ Show "FileExists(""C:\windows"")", gu.FileExists("C:\windows")
 Show "GetFileName(""C:\Windows\win.ini"")", gu.GetFileName("C:\Windows\win.ini")
 Show "GetDirName(""C:\Windows\win.ini"")", gu.GetDirName("C:\Windows\win.ini")
 Show "GetFileName(""docs/notes.txt"")", gu.GetFileName("docs/notes.txt")
+
+WScript.Echo "Form helpers (a script has no forms of its own, so the members that need one say so in Err):"
+Dim formsUtility
+Set formsUtility = CreateObject("TarnLib.GeneralUtility")
+Show "ConvertRetToTab(65)", sf.ConvertRetToTab(65)
+sf.SelectAllText
+Show "SelectAllText", "returns quietly without an active form"
+Show "ReleaseCursor()", TypeName(formsUtility.ReleaseCursor())
+On Error Resume Next
+result = sf.InsertFirstUCase(97)
+Show "InsertFirstUCase(97)", "error " & Err.Number & ", " & Err.Description
+Err.Clear
+result = formsUtility.FindControlIndex("txtName")
+Show "FindControlIndex(""txtName"")", "error " & Err.Number & ", " & Err.Description
+Err.Clear
+On Error GoTo 0

@@ -54,8 +54,8 @@ On Error Resume Next
 result = sf.ConvertRetToTab(13)
 n = Err.Number : d = Err.Description : s = Err.Source
 On Error GoTo 0
-CheckError "a member not available yet", n, d, s, CLng(&H80004001), _
-           "ConvertRetToTab is not available yet in this version of TarnLib", "TarnLib"
+' cscript has no window to receive the Tab keystroke.
+CheckError "ConvertRetToTab(13) without a window", n, d, s, CLng(5), "Invalid procedure call or argument", "TarnLib"
 
 On Error Resume Next
 result = sf.InStrEx(1, "abc", "c")

@@ -6,6 +6,11 @@ export WINEPREFIX="${TARN_WINEPREFIX:-$TARN_ROOT/build/wineprefix}"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
+# The virtual display of the test run (tests/wine/xvfb_session.sh), when one is up.
+if [ -s "$TARN_ROOT/build/xvfb/display" ] && kill -0 "$(cat "$TARN_ROOT/build/xvfb/pid" 2>/dev/null)" 2>/dev/null; then
+  export DISPLAY
+  DISPLAY=$(cat "$TARN_ROOT/build/xvfb/display")
+fi
 
 # Each bitness has its own loader, named outright: Debian's "wine" wrapper
 # prefers the 32-bit loader wherever it runs, which would silently turn a
