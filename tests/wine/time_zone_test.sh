@@ -21,7 +21,7 @@ for zone in "Asia/Kolkata 19800" "Pacific/Honolulu -36000" "UTC 0"; do
     break
   fi
   echo "== TZ=$TZ, expected offset $TARN_UTC_OFFSET s"
-  output=$("$(dirname "$0")/run_wine_program.sh" "$client" --dll="$dll" --gtest_filter='TimeUtility.SecFrom1970*' 2>&1)
+  output=$("$(dirname "$0")/run_wine_program.sh" "$client" --dll="$dll" --bits="$TARN_BITS_RUN" --gtest_filter='TimeUtility.SecFrom1970*' 2>&1)
   status=$?
   printf '%s\n' "$output" | tr -d '\r'
   # The offset test skips itself when TARN_UTC_OFFSET does not reach it.
