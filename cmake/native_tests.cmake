@@ -22,6 +22,9 @@ add_executable(tarn_core_tests
   strings/character_validation_test.cpp
   strings/csql_sqlite_test.cpp
   tests/native/system_random_source_test.cpp
+  collection/key_index_test.cpp
+  collection/keyed_collection_test.cpp
+  collection/keyed_collection_model_test.cpp
 )
 target_link_libraries(tarn_core_tests PRIVATE tarn_test_support SQLite::SQLite3 GTest::gtest_main)
 gtest_discover_tests(tarn_core_tests DISCOVERY_TIMEOUT 60)

@@ -1,0 +1,78 @@
+// The ordered index under the keyed list. Entries sit in position order in a
+// treap: a binary tree ordered by position whose shape is kept balanced by
+// random priorities (expected depth O(log n) for any sequence of operations),
+// with subtree counts and parent links. Position to entry, entry to position,
+// insertion and removal at any position, and the sorted insertion point are
+// therefore all logarithmic. Beside the tree, an open-addressing hash table
+// maps each entry's canonical key to the entry, so lookup by key costs one
+// hash probe sequence. Nothing here scans the entries.
+//
+// The index does not own its nodes: the keyed list allocates and frees them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarn::collection {
+
+struct KeyNode {
+  KeyNode* left = nullptr;
+  KeyNode* right = nullptr;
+  KeyNode* parent = nullptr;
+  uint32_t size = 1;  // nodes in this subtree
+  uint32_t priority = 0;
+  uint32_t hash = 0;
+  std::u16string key;    // as the client gave it
+  std::string sort_key;  // canonical form: equal exactly when two keys match
+};
+
+class KeyIndex {
+ public:
+  KeyIndex() = default;
+  KeyIndex(const KeyIndex&) = delete;
+  KeyIndex& operator=(const KeyIndex&) = delete;
+
+  static uint32_t HashOf(std::string_view sort_key) noexcept;
+
+  int32_t Count() const noexcept { return static_cast<int32_t>(SizeOf(root_)); }
+
+  // The entry whose canonical key is `sort_key` (with `hash` = HashOf(sort_key)), or null.
+  KeyNode* Find(std::string_view sort_key, uint32_t hash) const noexcept;
+
+  // The entry at 1-based `position`, which must lie in 1 to Count().
+  KeyNode* At(int32_t position) const noexcept;
+  // The 1-based position of an entry of this index.
+  int32_t PositionOf(const KeyNode* node) const noexcept;
+  // The last entry, or null when there is none.
+  KeyNode* Last() const noexcept;
+  // For entries in ascending canonical order: 1 + the number of entries whose
+  // canonical key is less than `sort_key`.
+  int32_t LowerBound(std::string_view sort_key) const noexcept;
+
+  // Links `node` (key, sort_key and hash set; no entry with that canonical key
+  // present) at 1-based `position` in 1 to Count() + 1. Only the hash table's
+  // growth can fail (std::bad_alloc), and then nothing has changed.
+  void InsertAt(int32_t position, KeyNode* node);
+  // Unlinks an entry; the caller frees it.
+  void Erase(KeyNode* node) noexcept;
+
+  // Unlinks every entry, handing each to `destroy`.
+  void Clear(void (*destroy)(KeyNode*)) noexcept;
+
+ private:
+  static uint32_t SizeOf(const KeyNode* node) noexcept { return node ? node->size : 0; }
+  void RotateUp(KeyNode* node) noexcept;
+  void ReserveForOneMore();
+  void PlaceInTable(KeyNode* node) noexcept;
+  void RemoveFromTable(const KeyNode* node) noexcept;
+  uint32_t NextPriority() noexcept;
+
+  KeyNode* root_ = nullptr;
+  std::vector<KeyNode*> slots_;  // size a power of two, or empty
+  size_t used_slots_ = 0;
+  uint32_t random_state_ = 0x9E3779B9u;
+};
+
+}  // namespace tarn::collection

@@ -1,0 +1,102 @@
+#include "collection/key_index.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "tests/native/icu_text_services.h"
+#include "tests/native/test_text.h"
+
+namespace tarn::collection {
+namespace {
+
+// Positions, lookups and removals on a large index against a plain vector of
+// the same nodes, with depths kept logarithmic.
+TEST(KeyIndexTest, PositionsAndLookupsFollowAVectorOfTheSameNodes) {
+  std::mt19937 random(7);
+  std::vector<std::unique_ptr<KeyNode>> owned;
+  std::vector<KeyNode*> reference;
+  KeyIndex index;
+  int next = 0;
+  for (int step = 0; step < 40000; ++step) {
+    const auto n = static_cast<int32_t>(reference.size());
+    if (n == 0 || random() % 3 != 0) {
+      auto node = std::make_unique<KeyNode>();
+      char name[16];
+      std::snprintf(name, sizeof name, "k%d", next++);
+      node->sort_key = name;
+      node->hash = KeyIndex::HashOf(node->sort_key);
+      const auto position = static_cast<int32_t>(random() % static_cast<uint32_t>(n + 1)) + 1;
+      index.InsertAt(position, node.get());
+      reference.insert(reference.begin() + (position - 1), node.get());
+      owned.push_back(std::move(node));
+    } else {
+      const auto position = static_cast<int32_t>(random() % static_cast<uint32_t>(n)) + 1;
+      KeyNode* node = index.At(position);
+      ASSERT_EQ(node, reference[static_cast<size_t>(position - 1)]) << "step " << step;
+      index.Erase(node);
+      ASSERT_EQ(index.Find(node->sort_key, node->hash), nullptr) << node->sort_key;
+      reference.erase(reference.begin() + (position - 1));
+    }
+    ASSERT_EQ(index.Count(), static_cast<int32_t>(reference.size()));
+    if (step % 997 == 0 && !reference.empty()) {
+      for (size_t i = 0; i < reference.size(); ++i) {
+        const auto position = static_cast<int32_t>(i + 1);
+        ASSERT_EQ(index.At(position), reference[i]) << "step " << step << " position " << position;
+        ASSERT_EQ(index.PositionOf(reference[i]), position) << reference[i]->sort_key;
+        ASSERT_EQ(index.Find(reference[i]->sort_key, reference[i]->hash), reference[i]) << reference[i]->sort_key;
+        int depth = 0;
+        for (const KeyNode* up = reference[i]; up; up = up->parent) ++depth;
+        ASSERT_LT(depth, 80) << "unbalanced at " << reference.size() << " entries";
+      }
+      ASSERT_EQ(index.Last(), reference.back());
+    }
+  }
+  index.Clear([](KeyNode*) {});
+  EXPECT_EQ(index.Count(), 0);
+}
+
+TEST(KeyIndexTest, LowerBoundOfSortedEntries) {
+  std::vector<std::unique_ptr<KeyNode>> owned;
+  KeyIndex index;
+  for (const char* key : {"b", "d", "f"}) {
+    auto node = std::make_unique<KeyNode>();
+    node->sort_key = key;
+    node->hash = KeyIndex::HashOf(key);
+    index.InsertAt(index.Count() + 1, node.get());
+    owned.push_back(std::move(node));
+  }
+  const std::pair<const char*, int32_t> rows[] = {{"a", 1}, {"b", 1}, {"c", 2},   {"d", 2},
+                                                  {"e", 3}, {"g", 4}, {"\xff", 4}};
+  for (const auto& [key, expected] : rows) EXPECT_EQ(index.LowerBound(key), expected) << key;
+  index.Clear([](KeyNode*) {});
+}
+
+// The canonical form and the text comparison never disagree: equal keys
+// exactly when the comparison gives 0, and the same order otherwise.
+TEST(KeyIndexTest, SortKeysAgreeWithTheTextComparison) {
+  const auto& text = testing::TestTextServices();
+  static constexpr char16_t kUnits[] = u"aAzZ\u00e9\u00c9e\u00dfs-' 1\u0130i\u00f1N";
+  std::mt19937 random(11);
+  const auto word = [&] {
+    std::u16string w;
+    for (auto n = random() % 4; n > 0; --n) w += kUnits[random() % (std::size(kUnits) - 1)];
+    return w;
+  };
+  for (int i = 0; i < 3000; ++i) {
+    const std::u16string a = word(), b = word();
+    const int by_comparison = text.CompareText(a, b);
+    const int by_key = text.SortKey(a).compare(text.SortKey(b));
+    ASSERT_EQ(by_comparison, by_key < 0 ? -1 : (by_key > 0 ? 1 : 0))
+        << testing::Narrow(a) << " vs " << testing::Narrow(b);
+  }
+  EXPECT_EQ(text.SortKey(u"MiXeD"), text.SortKey(u"mixed"));
+  EXPECT_NE(text.SortKey(u"mixed"), text.SortKey(u"mixes"));
+}
+
+}  // namespace
+}  // namespace tarn::collection
