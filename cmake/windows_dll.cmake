@@ -52,6 +52,9 @@ add_library(TarnLib SHARED
   frame/com/exports.cpp
   strings/string_function.cpp
   collection/ex_collection.cpp
+  collection/ex_item.cpp
+  collection/variant_enumerator.cpp
+  collection/variant_selector.cpp
   network/network.cpp
   time/time_utility.cpp
   settings/reg_settings.cpp

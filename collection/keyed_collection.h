@@ -60,15 +60,14 @@ class KeyedCollection {
     sorted_ = value;
   }
 
-  // Add: trap, jump. The result is a copy of `value` (another reference for an
-  // object); Empty after an error that was not raised.
-  Value Add(const Value& value, std::u16string_view key, const Selector* before, const Selector* after) {
+  // Add: trap, jump. The value stored is made from `source` (Value(source):
+  // the Automation copy of a client's argument). The result is a copy of it
+  // (another reference for an object); Empty after an error not raised.
+  template <typename Source>
+  Value Add(const Source& source, std::u16string_view key, const Selector* before, const Selector* after) {
     Pending pending;
     Value result;
-    pending.Run([&] {
-      InsertEntry(value, key, before, after);
-      result = value;
-    });
+    pending.Run([&] { result = InsertEntry(source, key, before, after).value; });
     Report(pending);
     return result;
   }
@@ -83,12 +82,13 @@ class KeyedCollection {
 
   // Item let and set: trap, jump. The entry keeps its key and position; only
   // its value is replaced, and the old value is released last.
-  void ReplaceValue(const Selector& selector, const Value& value) {
+  template <typename Source>
+  void ReplaceValue(const Selector& selector, const Source& source) {
     Pending pending;
     Value old;
     pending.Run([&] {
       auto& entry = LiveList().Select(selector);
-      Value copy = value;
+      Value copy(source);
       old = std::exchange(entry.value, std::move(copy));
     });
     Report(pending);
@@ -194,7 +194,9 @@ class KeyedCollection {
     return *list_;
   }
 
-  void InsertEntry(const Value& value, std::u16string_view key, const Selector* before, const Selector* after) {
+  template <typename Source>
+  typename List::Entry& InsertEntry(const Source& source, std::u16string_view key, const Selector* before,
+                                    const Selector* after) {
     List& list = LiveList();
     KeyForm form = KeyFormOf(list.Text(), key);
     int32_t position;
@@ -211,7 +213,7 @@ class KeyedCollection {
     } else {
       position = list.Count() + 1;
     }
-    list.Insert(position, key, std::move(form), value);
+    return list.Insert(position, key, std::move(form), Value(source));
   }
 
   std::shared_ptr<List> list_;
