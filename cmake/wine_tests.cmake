@@ -27,6 +27,7 @@ add_executable(tarnlib_client_tests
   tests/wine/client/error_convention_test.cpp
   tests/wine/client/string_function_test.cpp
   tests/wine/client/string_members_test.cpp
+  tests/wine/client/ex_collection_test.cpp
 )
 target_include_directories(tarnlib_client_tests PRIVATE ${PROJECT_SOURCE_DIR} ${TARN_GENERATED})
 target_link_libraries(tarnlib_client_tests PRIVATE tarn_guids gtest tarn_core oleaut32 ole32 uuid advapi32 version)

@@ -103,7 +103,6 @@ TEST(ErrorConvention, EveryClassSupportsErrorInfoAndNamesMembersNotAvailableYet)
   };
   const Row rows[] = {
       {&CLSID_GeneralUtility, &IID__GeneralUtility, L"FileExists"},
-      {&CLSID_ExCollection, &IID__ExCollection, L"Count"},
       {&CLSID_Network, &IID__Network, L"HostByAddr"},
       {&CLSID_TimeUtility, &IID__TimeUtility, L"SecFrom1970"},
       {&CLSID_CRegSettings, &IID__CRegSettings, L"AppName"},
