@@ -34,3 +34,6 @@ target_link_libraries(tarn_bench_search PRIVATE tarn_test_support)
 
 add_executable(tarn_bench_string_members bench/string_members_bench.cpp)
 target_link_libraries(tarn_bench_string_members PRIVATE tarn_test_support)
+
+add_executable(tarn_bench_collection bench/collection_bench.cpp)
+target_link_libraries(tarn_bench_collection PRIVATE tarn_test_support)

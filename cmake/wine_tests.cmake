@@ -80,3 +80,10 @@ foreach(script ${TARN_VBS_TESTS})
   list(APPEND TARN_REGISTRY_TESTS vbs_${name})
 endforeach()
 set_tests_properties(${TARN_REGISTRY_TESTS} PROPERTIES RESOURCE_LOCK registry)
+
+# Figures for the collection under Wine (bench/wine/run_collection_bench.sh).
+add_executable(tarn_bench_collection_client bench/wine/collection_client_bench.cpp)
+target_include_directories(tarn_bench_collection_client PRIVATE ${TARN_GENERATED})
+target_link_libraries(tarn_bench_collection_client PRIVATE tarn_guids oleaut32 ole32 uuid psapi)
+target_link_options(tarn_bench_collection_client PRIVATE -static)
+add_dependencies(tarn_bench_collection_client TarnLib)
