@@ -25,7 +25,10 @@ size_t g_live_bytes = 0;
 
 }  // namespace
 
-// Live heap bytes, counted as the allocator really hands them out.
+// Live heap bytes, counted as the allocator really hands them out. The
+// replaced operator delete frees what the replaced operator new took from
+// malloc, which the compiler cannot see as a matching pair.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void* operator new(size_t size) {
   void* p = std::malloc(size ? size : 1);
   if (!p) throw std::bad_alloc();

@@ -23,7 +23,7 @@ KeyNode* KeyIndex::Find(std::string_view sort_key, uint32_t hash) const noexcept
   for (size_t i = hash & mask;; i = (i + 1) & mask) {
     KeyNode* slot = slots_[i];
     if (!slot) return nullptr;
-    if (slot->hash == hash && slot->sort_key == sort_key) return slot;
+    if (slot->hash == hash && slot->SortKey() == sort_key) return slot;
   }
 }
 
@@ -60,7 +60,7 @@ KeyNode* KeyIndex::Last() const noexcept {
 int32_t KeyIndex::LowerBound(std::string_view sort_key) const noexcept {
   uint32_t less = 0;
   for (const KeyNode* node = root_; node;) {
-    if (std::string_view(node->sort_key) < sort_key) {
+    if (node->SortKey() < sort_key) {
       less += SizeOf(node->left) + 1;
       node = node->right;
     } else {

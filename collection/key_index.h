@@ -17,15 +17,24 @@
 
 namespace tarn::collection {
 
+// A node's key and canonical key are stored elsewhere (the keyed list puts
+// them in the same allocation, right after the node): `text` holds the key's
+// UTF-16 units, then the canonical key's bytes.
 struct KeyNode {
   KeyNode* left = nullptr;
   KeyNode* right = nullptr;
   KeyNode* parent = nullptr;
+  const char* text = nullptr;
   uint32_t size = 1;  // nodes in this subtree
   uint32_t priority = 0;
   uint32_t hash = 0;
-  std::u16string key;    // as the client gave it
-  std::string sort_key;  // canonical form: equal exactly when two keys match
+  uint32_t key_length = 0;       // UTF-16 units
+  uint32_t sort_key_length = 0;  // bytes
+
+  // The key as the client gave it.
+  std::u16string_view Key() const noexcept { return {reinterpret_cast<const char16_t*>(text), key_length}; }
+  // The canonical form: equal exactly when two keys match.
+  std::string_view SortKey() const noexcept { return {text + 2 * size_t{key_length}, sort_key_length}; }
 };
 
 class KeyIndex {
@@ -51,7 +60,7 @@ class KeyIndex {
   // canonical key is less than `sort_key`.
   int32_t LowerBound(std::string_view sort_key) const noexcept;
 
-  // Links `node` (key, sort_key and hash set; no entry with that canonical key
+  // Links `node` (text, lengths and hash set; no entry with that canonical key
   // present) at 1-based `position` in 1 to Count() + 1. Only the hash table's
   // growth can fail (std::bad_alloc), and then nothing has changed.
   void InsertAt(int32_t position, KeyNode* node);

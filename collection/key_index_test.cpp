@@ -14,32 +14,41 @@
 namespace tarn::collection {
 namespace {
 
+// A node with no key and `sort_key` as its canonical form, owning its text.
+struct TestNode {
+  explicit TestNode(std::string sort_key) : text(std::move(sort_key)) {
+    node.text = text.data();
+    node.sort_key_length = static_cast<uint32_t>(text.size());
+    node.hash = KeyIndex::HashOf(text);
+  }
+  std::string text;
+  KeyNode node;
+};
+
 // Positions, lookups and removals on a large index against a plain vector of
 // the same nodes, with depths kept logarithmic.
 TEST(KeyIndexTest, PositionsAndLookupsFollowAVectorOfTheSameNodes) {
   std::mt19937 random(7);
-  std::vector<std::unique_ptr<KeyNode>> owned;
+  std::vector<std::unique_ptr<TestNode>> owned;
   std::vector<KeyNode*> reference;
   KeyIndex index;
   int next = 0;
   for (int step = 0; step < 40000; ++step) {
     const auto n = static_cast<int32_t>(reference.size());
     if (n == 0 || random() % 3 != 0) {
-      auto node = std::make_unique<KeyNode>();
       char name[16];
       std::snprintf(name, sizeof name, "k%d", next++);
-      node->sort_key = name;
-      node->hash = KeyIndex::HashOf(node->sort_key);
+      auto node = std::make_unique<TestNode>(name);
       const auto position = static_cast<int32_t>(random() % static_cast<uint32_t>(n + 1)) + 1;
-      index.InsertAt(position, node.get());
-      reference.insert(reference.begin() + (position - 1), node.get());
+      index.InsertAt(position, &node->node);
+      reference.insert(reference.begin() + (position - 1), &node->node);
       owned.push_back(std::move(node));
     } else {
       const auto position = static_cast<int32_t>(random() % static_cast<uint32_t>(n)) + 1;
       KeyNode* node = index.At(position);
       ASSERT_EQ(node, reference[static_cast<size_t>(position - 1)]) << "step " << step;
       index.Erase(node);
-      ASSERT_EQ(index.Find(node->sort_key, node->hash), nullptr) << node->sort_key;
+      ASSERT_EQ(index.Find(node->SortKey(), node->hash), nullptr) << node->SortKey();
       reference.erase(reference.begin() + (position - 1));
     }
     ASSERT_EQ(index.Count(), static_cast<int32_t>(reference.size()));
@@ -47,8 +56,8 @@ TEST(KeyIndexTest, PositionsAndLookupsFollowAVectorOfTheSameNodes) {
       for (size_t i = 0; i < reference.size(); ++i) {
         const auto position = static_cast<int32_t>(i + 1);
         ASSERT_EQ(index.At(position), reference[i]) << "step " << step << " position " << position;
-        ASSERT_EQ(index.PositionOf(reference[i]), position) << reference[i]->sort_key;
-        ASSERT_EQ(index.Find(reference[i]->sort_key, reference[i]->hash), reference[i]) << reference[i]->sort_key;
+        ASSERT_EQ(index.PositionOf(reference[i]), position) << reference[i]->SortKey();
+        ASSERT_EQ(index.Find(reference[i]->SortKey(), reference[i]->hash), reference[i]) << reference[i]->SortKey();
         int depth = 0;
         for (const KeyNode* up = reference[i]; up; up = up->parent) ++depth;
         ASSERT_LT(depth, 80) << "unbalanced at " << reference.size() << " entries";
@@ -61,14 +70,11 @@ TEST(KeyIndexTest, PositionsAndLookupsFollowAVectorOfTheSameNodes) {
 }
 
 TEST(KeyIndexTest, LowerBoundOfSortedEntries) {
-  std::vector<std::unique_ptr<KeyNode>> owned;
+  std::vector<std::unique_ptr<TestNode>> owned;
   KeyIndex index;
   for (const char* key : {"b", "d", "f"}) {
-    auto node = std::make_unique<KeyNode>();
-    node->sort_key = key;
-    node->hash = KeyIndex::HashOf(key);
-    index.InsertAt(index.Count() + 1, node.get());
-    owned.push_back(std::move(node));
+    owned.push_back(std::make_unique<TestNode>(key));
+    index.InsertAt(index.Count() + 1, &owned.back()->node);
   }
   const std::pair<const char*, int32_t> rows[] = {{"a", 1}, {"b", 1}, {"c", 2},   {"d", 2},
                                                   {"e", 3}, {"g", 4}, {"\xff", 4}};

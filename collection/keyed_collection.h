@@ -108,7 +108,7 @@ class KeyedCollection {
   std::u16string KeyAt(int32_t position) {
     Pending pending;
     std::u16string key;
-    pending.Run([&] { key = LiveList().At(position).key; });
+    pending.Run([&] { key = LiveList().At(position).Key(); });
     Report(pending);
     return key;
   }
@@ -139,7 +139,7 @@ class KeyedCollection {
   std::u16string ReadKey(const Selector& selector) {
     Pending pending;
     std::u16string key;
-    pending.Run([&] { key = LiveList().Select(selector).key; });
+    pending.Run([&] { key = LiveList().Select(selector).Key(); });
     Report(pending);
     return key;
   }
@@ -203,7 +203,8 @@ class KeyedCollection {
     if (sorted_ != 0) {
       // Keys that arrive in ascending order go to the end after one comparison.
       const auto* last = list.Last();
-      position = !last || last->sort_key < form.sort_key ? list.Count() + 1 : list.SortedPosition(form);
+      position =
+          !last || last->SortKey() < std::string_view(form.sort_key) ? list.Count() + 1 : list.SortedPosition(form);
     } else if (before && after) {
       RaiseStandardError(kErrInvalidCall);
     } else if (before) {

@@ -9,6 +9,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
+#include <new>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -74,18 +76,27 @@ class KeyedList {
 
   // Adds `value` under `key` at `position` (1 to Count() + 1): error 457 when
   // the key is present. A failed insert changes nothing.
-  Entry& Insert(int32_t position, std::u16string_view key, KeyForm form, Value value) {
+  Entry& Insert(int32_t position, std::u16string_view key, const KeyForm& form, Value value) {
     if (Find(form)) RaiseStandardError(kErrDuplicateKey);
-    if (Count() == INT32_MAX) RaiseStandardError(kErrOutOfMemory);
-    auto* entry = new Entry;
+    if (Count() == INT32_MAX || key.size() > UINT32_MAX / 4 || form.sort_key.size() > UINT32_MAX / 2) {
+      RaiseStandardError(kErrOutOfMemory);
+    }
+    // One allocation per entry: the node with its value, then the key's
+    // units and the canonical key's bytes.
+    const size_t key_bytes = key.size() * sizeof(char16_t);
+    void* memory = ::operator new(sizeof(Entry) + key_bytes + form.sort_key.size());
+    auto* entry = new (memory) Entry{{}, std::move(value)};
+    char* text = static_cast<char*>(memory) + sizeof(Entry);
+    if (key_bytes) std::memcpy(text, key.data(), key_bytes);
+    if (!form.sort_key.empty()) std::memcpy(text + key_bytes, form.sort_key.data(), form.sort_key.size());
+    entry->text = text;
+    entry->key_length = static_cast<uint32_t>(key.size());
+    entry->sort_key_length = static_cast<uint32_t>(form.sort_key.size());
+    entry->hash = form.hash;
     try {
-      entry->key.assign(key);
-      entry->sort_key = std::move(form.sort_key);
-      entry->hash = form.hash;
-      entry->value = std::move(value);
       index_.InsertAt(position, entry);
     } catch (...) {
-      delete entry;
+      DestroyEntry(entry);
       throw;
     }
     return *entry;
@@ -95,11 +106,15 @@ class KeyedList {
   // consistent again, so that code run by that release sees the list without it.
   void Remove(Entry& entry) noexcept {
     index_.Erase(&entry);
-    delete &entry;
+    DestroyEntry(&entry);
   }
 
  private:
-  static void DestroyEntry(KeyNode* node) noexcept { delete static_cast<Entry*>(node); }
+  static void DestroyEntry(KeyNode* node) noexcept {
+    auto* entry = static_cast<Entry*>(node);
+    entry->~Entry();
+    ::operator delete(entry);
+  }
 
   const TextServices& text_;
   KeyIndex index_;
