@@ -58,13 +58,32 @@ TEST(KeyIndexTest, PositionsAndLookupsFollowAVectorOfTheSameNodes) {
         ASSERT_EQ(index.At(position), reference[i]) << "step " << step << " position " << position;
         ASSERT_EQ(index.PositionOf(reference[i]), position) << reference[i]->SortKey();
         ASSERT_EQ(index.Find(reference[i]->SortKey(), reference[i]->hash), reference[i]) << reference[i]->SortKey();
-        int depth = 0;
-        for (const KeyNode* up = reference[i]; up; up = up->parent) ++depth;
-        ASSERT_LT(depth, 80) << "unbalanced at " << reference.size() << " entries";
       }
       ASSERT_EQ(index.Last(), reference.back());
+      // Blocks hold at least a quarter of their 64 items (or merge), so the
+      // tree stays shallow.
+      ASSERT_LE(index.Height(), 4) << reference.size() << " entries";
     }
   }
+  // Drain it from the middle and at random, so that blocks underflow and
+  // merge all the way up to the root.
+  for (int step = 0; !reference.empty(); ++step) {
+    const auto n = static_cast<uint32_t>(reference.size());
+    const uint32_t at = step % 2 ? n / 2 : static_cast<uint32_t>(random() % n);
+    KeyNode* node = index.At(static_cast<int32_t>(at + 1));
+    ASSERT_EQ(node, reference[at]) << "drain step " << step;
+    index.Erase(node);
+    reference.erase(reference.begin() + at);
+    ASSERT_EQ(index.Count(), static_cast<int32_t>(reference.size()));
+    if (step % 499 == 0 || reference.size() < 70) {
+      for (size_t i = 0; i < reference.size(); i += reference.size() < 70 ? 1 : 37) {
+        ASSERT_EQ(index.PositionOf(reference[i]), static_cast<int32_t>(i + 1)) << "drain step " << step;
+        ASSERT_EQ(index.At(static_cast<int32_t>(i + 1)), reference[i]) << "drain step " << step;
+      }
+    }
+  }
+  EXPECT_EQ(index.Height(), 0);
+  EXPECT_EQ(index.Last(), nullptr);
   index.Clear([](KeyNode*) {});
   EXPECT_EQ(index.Count(), 0);
 }
