@@ -3,8 +3,9 @@
 // one read by key goes (the v-table call alone, then IDispatch::Invoke as a
 // script makes it, name lookup, the locale's sort key). Figures, not pass or
 // fail. Usage: tarn_bench_collection_client --dll=<path of TarnLib.dll>
-#include <psapi.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <psapi.h>
 #include <wrl/client.h>
 
 #include <chrono>
