@@ -42,7 +42,8 @@ VariantSelector::VariantSelector(const VARIANT& value) noexcept : value_(Referen
 bool VariantSelector::IsKey() const { return V_VT(value_) == VT_BSTR || V_VT(value_) == (VT_BYREF | VT_BSTR); }
 
 std::u16string_view VariantSelector::Key() const {
-  return com::ViewOf(V_VT(value_) == VT_BSTR ? V_BSTR(value_) : *V_BSTRREF(value_));
+  if (V_VT(value_) == VT_BSTR) return com::ViewOf(V_BSTR(value_));
+  return V_BSTRREF(value_) ? com::ViewOf(*V_BSTRREF(value_)) : std::u16string_view();
 }
 
 int32_t VariantSelector::Position() const {
