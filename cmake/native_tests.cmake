@@ -30,6 +30,9 @@ add_executable(tarn_core_tests
   strings/edit_control_helpers_test.cpp
   forms/control_lookup_test.cpp
   forms/cursor_confinement_test.cpp
+  collection/key_index_test.cpp
+  collection/keyed_collection_test.cpp
+  collection/keyed_collection_model_test.cpp
 )
 target_link_libraries(tarn_core_tests PRIVATE tarn_test_support SQLite::SQLite3 GTest::gtest_main)
 gtest_discover_tests(tarn_core_tests DISCOVERY_TIMEOUT 60)
@@ -51,3 +54,6 @@ target_sources(tarn_core_tests PRIVATE
   settings/settings_store_test.cpp
   forms/file_helpers_test.cpp
 )
+
+add_executable(tarn_bench_collection bench/collection_bench.cpp)
+target_link_libraries(tarn_bench_collection PRIVATE tarn_test_support)

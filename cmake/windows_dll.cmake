@@ -61,6 +61,9 @@ add_library(TarnLib SHARED
   frame/com/win_cursor_window_system.cpp
   strings/string_function.cpp
   collection/ex_collection.cpp
+  collection/ex_item.cpp
+  collection/variant_enumerator.cpp
+  collection/variant_selector.cpp
   network/network.cpp
   network/system_winsock.cpp
   time/time_utility.cpp

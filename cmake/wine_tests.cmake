@@ -28,6 +28,7 @@ add_executable(tarnlib_client_tests
   tests/wine/client/string_function_test.cpp
   tests/wine/client/string_members_test.cpp
   tests/wine/client/dispatcher_test.cpp
+  tests/wine/client/ex_collection_test.cpp
 )
 target_sources(tarnlib_client_tests PRIVATE
   tests/wine/client/time_utility_test.cpp
@@ -151,3 +152,10 @@ set_tests_properties(forms_tests PROPERTIES RESOURCE_LOCK window_system)
 if(TEST vbs_forms_members_test)
   set_tests_properties(vbs_forms_members_test PROPERTIES RESOURCE_LOCK "registry;window_system")
 endif()
+
+# Figures for the collection under Wine (bench/wine/run_collection_bench.sh).
+add_executable(tarn_bench_collection_client bench/wine/collection_client_bench.cpp)
+target_include_directories(tarn_bench_collection_client PRIVATE ${TARN_GENERATED})
+target_link_libraries(tarn_bench_collection_client PRIVATE tarn_guids oleaut32 ole32 uuid psapi)
+target_link_options(tarn_bench_collection_client PRIVATE -static)
+add_dependencies(tarn_bench_collection_client TarnLib)

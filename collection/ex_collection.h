@@ -1,14 +1,25 @@
-// The ExCollection class: a keyed, optionally sorted collection behind the
-// dual interface _ExCollection. Its members are not available yet.
+// The ExCollection class: keyed values in position order or sorted by key,
+// behind the dual interface _ExCollection. Each member converts its arguments
+// and calls the portable collection (collection/keyed_collection.h) inside
+// the call frame. The item view it hands out is the one ExItem it owns.
 #pragma once
 
 #include "TarnLib_h.h"
+#include "collection/keyed_collection.h"
+#include "collection/stored_variant.h"
+#include "frame/com/bstr.h"
 #include "frame/com/dispatch_object.h"
+#include "frame/com/variant.h"
 
 namespace tarn {
 
+class ExItem;
+
 class ExCollection final : public com::DispatchObject<ExCollection, _ExCollection> {
  public:
+  ExCollection();
+  ~ExCollection() override;
+
   HRESULT STDMETHODCALLTYPE get_RaiseErrors(VARIANT_BOOL* result) override;
   HRESULT STDMETHODCALLTYPE put_RaiseErrors(VARIANT_BOOL value) override;
   HRESULT STDMETHODCALLTYPE get_Err(short* result) override;
@@ -29,6 +40,15 @@ class ExCollection final : public com::DispatchObject<ExCollection, _ExCollectio
   HRESULT STDMETHODCALLTYPE Key(LONG Index, BSTR* result) override;
   HRESULT STDMETHODCALLTYPE Index(BSTR* itemKey, LONG* result) override;
   HRESULT STDMETHODCALLTYPE ExistKey(BSTR* itemKey, VARIANT_BOOL* result) override;
+
+  // What the item view reads: the entry its selector chooses, with the
+  // collection's error traps and report step.
+  com::Variant ReadValue(const VARIANT& selector);
+  com::Bstr ReadKey(const VARIANT& selector);
+
+ private:
+  collection::KeyedCollection<collection::StoredVariant> core_;
+  ExItem* item_;  // owned; null after TerminateClass
 };
 
 }  // namespace tarn

@@ -21,6 +21,12 @@ class TextServices {
   // Compares ignoring letter case under the user's locale: -1, 0 or 1.
   virtual int CompareText(std::u16string_view a, std::u16string_view b) const = 0;
 
+  // The locale's sort key of `text` ignoring letter case, the canonical form
+  // behind CompareText: two texts compare equal exactly when their keys are
+  // equal, and the keys compared bytewise (as unsigned) order the texts as
+  // CompareText does.
+  virtual std::string SortKey(std::u16string_view text) const = 0;
+
   // Conversion to and from the system ANSI code page.
   virtual std::string ToAnsi(std::u16string_view text) const = 0;
   virtual std::u16string FromAnsi(std::string_view bytes) const = 0;

@@ -113,3 +113,33 @@ result = formsUtility.FindControlIndex("txtName")
 Show "FindControlIndex(""txtName"")", "error " & Err.Number & ", " & Err.Description
 Err.Clear
 On Error GoTo 0
+
+Dim c, x, list
+Set c = CreateObject("TarnLib.ExCollection")
+WScript.Echo "TarnLib.ExCollection"
+c.Add "Rome", "it"
+c.Add "Paris", "fr"
+c.Add "Berlin", "de", 1
+Show "Count", c.Count
+Show "c(""FR"") (keys ignore case)", c("FR")
+Show "c(1) (a Long selects by position)", c(1)
+Show "Key(1)", c.Key(1)
+Show "Index(""it"")", c.Index("it")
+Show "ExistKey(""es"")", c.ExistKey("es")
+c("fr") = "Lyon"
+Show "after c(""fr"") = ""Lyon""", c("fr")
+list = ""
+For Each x In c
+  list = list & x & " "
+Next
+Show "For Each", list
+c.RaiseErrors = False
+x = c("es")
+Show "c(""es"") with RaiseErrors False", "Empty: " & IsEmpty(x) & ", Err " & c.Err & ", " & c.ErrDescription
+c.TerminateClass
+Set c = CreateObject("TarnLib.ExCollection")
+c.Sorted = True
+c.Add 3, "gamma"
+c.Add 1, "Alpha"
+c.Add 2, "beta"
+Show "sorted keys", c.Key(1) & " " & c.Key(2) & " " & c.Key(3)

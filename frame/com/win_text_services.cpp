@@ -39,6 +39,26 @@ class WindowsTextServices final : public TextServices {
     return r - CSTR_EQUAL;
   }
 
+  std::string SortKey(std::u16string_view text) const override {
+    // An empty view has no characters to pass; the terminated empty string
+    // gives the sort key of the empty text.
+    const auto* source = text.empty() ? L"" : reinterpret_cast<LPCWSTR>(text.data());
+    const int length = text.empty() ? -1 : CheckedLength(text.size());
+    const DWORD how = LCMAP_SORTKEY | NORM_IGNORECASE;
+    std::string key(CheckedLength(text.size() * 4 + 32), '\0');
+    int bytes = LCMapStringW(LOCALE_USER_DEFAULT, how, source, length, reinterpret_cast<LPWSTR>(key.data()),
+                             static_cast<int>(key.size()));
+    if (bytes == 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+      bytes = LCMapStringW(LOCALE_USER_DEFAULT, how, source, length, nullptr, 0);
+      key.assign(static_cast<size_t>(bytes), '\0');
+      bytes = LCMapStringW(LOCALE_USER_DEFAULT, how, source, length, reinterpret_cast<LPWSTR>(key.data()), bytes);
+    }
+    if (bytes <= 0) RaiseStandardError(kErrInvalidCall);
+    // The count includes the key's terminating zero byte.
+    key.resize(static_cast<size_t>(bytes - 1));
+    return key;
+  }
+
   std::string ToAnsi(std::u16string_view text) const override {
     if (text.empty()) return {};
     const auto* wide = reinterpret_cast<LPCWSTR>(text.data());

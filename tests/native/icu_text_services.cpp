@@ -60,6 +60,32 @@ int IcuTextServices::CompareText(std::u16string_view a, std::u16string_view b) c
   return r == UCOL_LESS ? -1 : (r == UCOL_GREATER ? 1 : 0);
 }
 
+std::string IcuTextServices::SortKey(std::u16string_view text) const {
+  // The same collator settings as CompareText; one collator per thread.
+  struct CollatorDeleter {
+    void operator()(UCollator* c) const { ucol_close(c); }
+  };
+  thread_local const std::unique_ptr<UCollator, CollatorDeleter> collator = [] {
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<UCollator, CollatorDeleter> opened(ucol_open("", &status));
+    if (U_FAILURE(status)) throw std::runtime_error("collator unavailable");
+    ucol_setStrength(opened.get(), UCOL_SECONDARY);
+    return opened;
+  }();
+  const auto* source = reinterpret_cast<const UChar*>(text.data());
+  const auto length = static_cast<int32_t>(text.size());
+  std::string key(text.size() * 4 + 32, '\0');
+  auto* bytes = reinterpret_cast<uint8_t*>(key.data());
+  int32_t n = ucol_getSortKey(collator.get(), source, length, bytes, static_cast<int32_t>(key.size()));
+  if (n > static_cast<int32_t>(key.size())) {
+    key.assign(static_cast<size_t>(n), '\0');
+    n = ucol_getSortKey(collator.get(), source, length, reinterpret_cast<uint8_t*>(key.data()), n);
+  }
+  // The length includes the terminating zero byte.
+  key.resize(static_cast<size_t>(n - 1));
+  return key;
+}
+
 std::string IcuTextServices::ToAnsi(std::u16string_view text) const {
   auto conv = OpenAnsi();
   UErrorCode status = U_ZERO_ERROR;

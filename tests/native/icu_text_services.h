@@ -12,6 +12,7 @@ class IcuTextServices final : public TextServices {
   std::u16string ToUpper(std::u16string_view text) const override;
   std::u16string ToLower(std::u16string_view text) const override;
   int CompareText(std::u16string_view a, std::u16string_view b) const override;
+  std::string SortKey(std::u16string_view text) const override;
   std::string ToAnsi(std::u16string_view text) const override;
   std::u16string FromAnsi(std::string_view bytes) const override;
 };
