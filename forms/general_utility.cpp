@@ -16,7 +16,6 @@
 
 namespace tarn {
 
-using com::NotAvailableYet;
 using com::RunMember;
 using com::Variant;
 

@@ -1,5 +1,5 @@
 // The GeneralUtility class: file, path and form helpers behind the dual
-// interface _GeneralUtility. Its members are not available yet.
+// interface _GeneralUtility.
 #pragma once
 
 #include "TarnLib_h.h"

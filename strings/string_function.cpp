@@ -18,7 +18,6 @@
 namespace tarn {
 
 using com::Bstr;
-using com::NotAvailableYet;
 using com::RunMember;
 using com::Variant;
 using com::ViewOf;

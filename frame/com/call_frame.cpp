@@ -47,12 +47,6 @@ HRESULT ReportCurrentException(REFIID iid) noexcept {
   }
 }
 
-void RaiseNotAvailableYet(std::u16string_view member) {
-  throw AutomationError(static_cast<int32_t>(E_NOTIMPL),
-                        std::u16string(member) + u" is not available yet in this version of TarnLib",
-                        std::u16string(kProjectSource));
-}
-
 }  // namespace tarn::com
 
 namespace tarn::com {

@@ -24,9 +24,6 @@ HRESULT ReportCurrentException(REFIID iid) noexcept;
 // Sets the thread's error information for `error` and returns its HRESULT.
 HRESULT ReportError(const AutomationError& error, REFIID iid) noexcept;
 
-// The error a member raises while the issue that builds it is still open.
-[[noreturn]] void RaiseNotAvailableYet(std::u16string_view member);
-
 // Keeps an object alive for the duration of a call, even when the caller drops
 // its last reference inside it.
 template <typename Object>
@@ -96,11 +93,5 @@ namespace tarn::com {
 // Raises again the error of a failed call through one of the library's own
 // interfaces, with the number, description and source it left behind.
 void RaiseFailedCall(HRESULT hr);
-
-// The result type a member that is not available yet would produce; raises.
-template <typename T>
-[[noreturn]] T NotAvailableYet(std::u16string_view member) {
-  RaiseNotAvailableYet(member);
-}
 
 }  // namespace tarn::com
