@@ -31,5 +31,12 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 export DEBIAN_FRONTEND=noninteractive
 # Other installs may hold the dpkg lock for a while: wait for it.
-apt-get update -q -o DPkg::Lock::Timeout=600
+# A mirror in the middle of a sync can fail one index now and then: try again,
+# and go on with what was fetched, since the install below says clearly what
+# it could not find.
+for attempt in 1 2 3; do
+  apt-get update -q -o DPkg::Lock::Timeout=600 && break
+  echo "install_prerequisites: apt-get update failed (attempt $attempt)" >&2
+  sleep $((attempt * 5))
+done
 apt-get install -y -q -o DPkg::Lock::Timeout=600 --no-install-recommends "${missing[@]}"
