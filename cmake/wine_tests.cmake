@@ -159,3 +159,6 @@ target_include_directories(tarn_bench_collection_client PRIVATE ${TARN_GENERATED
 target_link_libraries(tarn_bench_collection_client PRIVATE tarn_guids oleaut32 ole32 uuid psapi)
 target_link_options(tarn_bench_collection_client PRIVATE -static)
 add_dependencies(tarn_bench_collection_client TarnLib)
+
+# Class information of every class, asked through IProvideClassInfo.
+target_sources(tarnlib_client_tests PRIVATE tests/wine/client/class_info_test.cpp)

@@ -15,7 +15,7 @@ namespace tarn {
 
 class ExItem;
 
-class ExCollection final : public com::DispatchObject<ExCollection, _ExCollection> {
+class ExCollection final : public com::DispatchObject<ExCollection, _ExCollection, &CLSID_ExCollection> {
  public:
   ExCollection();
   ~ExCollection() override;

@@ -7,7 +7,7 @@
 
 namespace tarn {
 
-class GeneralUtility final : public com::DispatchObject<GeneralUtility, _GeneralUtility> {
+class GeneralUtility final : public com::DispatchObject<GeneralUtility, _GeneralUtility, &CLSID_GeneralUtility> {
  public:
   HRESULT STDMETHODCALLTYPE FindControlIndex(BSTR S, VARIANT Index, short* result) override;
   HRESULT STDMETHODCALLTYPE FileExists(BSTR FileName, VARIANT_BOOL* result) override;

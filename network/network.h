@@ -8,7 +8,7 @@
 
 namespace tarn {
 
-class Network final : public com::DispatchObject<Network, _Network> {
+class Network final : public com::DispatchObject<Network, _Network, &CLSID_Network> {
  public:
   HRESULT STDMETHODCALLTYPE GetIp(BSTR TextualHostName, BSTR* result) override;
   HRESULT STDMETHODCALLTYPE HostByAddr(BSTR IPAddress, BSTR* result) override;

@@ -9,7 +9,7 @@
 
 namespace tarn {
 
-class CRegSettings final : public com::DispatchObject<CRegSettings, _CRegSettings> {
+class CRegSettings final : public com::DispatchObject<CRegSettings, _CRegSettings, &CLSID_CRegSettings> {
  public:
   CRegSettings();
 

@@ -8,7 +8,7 @@
 
 namespace tarn {
 
-class StringFunction final : public com::DispatchObject<StringFunction, _StringFunction> {
+class StringFunction final : public com::DispatchObject<StringFunction, _StringFunction, &CLSID_StringFunction> {
  public:
   HRESULT STDMETHODCALLTYPE MATCH_UPPER_CHARS(BSTR* result) override;
   HRESULT STDMETHODCALLTYPE MATCH_LOWER_CHARS(BSTR* result) override;

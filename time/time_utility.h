@@ -7,7 +7,7 @@
 
 namespace tarn {
 
-class TimeUtility final : public com::DispatchObject<TimeUtility, _TimeUtility> {
+class TimeUtility final : public com::DispatchObject<TimeUtility, _TimeUtility, &CLSID_TimeUtility> {
  public:
   HRESULT STDMETHODCALLTYPE UltimoMese(eMesiAnno Mese, short Anno, short* result) override;
   HRESULT STDMETHODCALLTYPE isLeapYear(short inYear, VARIANT_BOOL* result) override;

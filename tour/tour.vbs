@@ -34,8 +34,15 @@ Show "IsCustomString(""1234"", sf.MATCH_DIGITS)", sf.IsCustomString("1234", sf.M
 Show "IsCustomString(""12a"", sf.MATCH_DIGITS)", sf.IsCustomString("12a", sf.MATCH_DIGITS)
 Show "GetRndString(12)", sf.GetRndString(12)
 Show "GetRndString(8, ""01"")", sf.GetRndString(8, "01")
-WScript.Echo "  (ParseString fills a String array passed by reference, which Wine's VBScript cannot pass;"
-WScript.Echo "   VBA, VB6 and C++ callers use it.)"
+' The pieces go into any variable that may hold a new array (Dim a(),
+' Empty, a = Array(), ReDim a(n)); Wine's VBScript has no Join.
+Dim pieces, piece, listed
+sf.ParseString "a,b,,c", ",", pieces
+listed = ""
+For Each piece In pieces
+  listed = listed & "[" & piece & "]"
+Next
+Show "ParseString ""a,b,,c"", "","", pieces", "pieces 0 to " & UBound(pieces) & ": " & listed
 
 WScript.Echo "Errors arrive in Err:"
 On Error Resume Next

@@ -2,9 +2,15 @@
 // dual interface, IDispatch through the table read from the type information
 // of the embedded type library (the type library is the only table of
 // dispatch ids), ISupportErrorInfo, and the module's count of live objects.
+// A class with a class entry in the type library (`ClassId` not null) also
+// answers IProvideClassInfo with that entry's type information, as object
+// browsers and hosts expect; one without (clsExItem) does not.
 #pragma once
 
 #include <windows.h>
+// After windows.h: IProvideClassInfo's GetClassInfo and user32's macro of the
+// same name must agree.
+#include <ocidl.h>
 
 #include <utility>
 
@@ -14,8 +20,14 @@
 
 namespace tarn::com {
 
-template <typename Derived, typename Interface>
-class DispatchObject : public Interface, public ISupportErrorInfo {
+// Whether a class has a class entry, known at compile time.
+template <const CLSID* ClassId>
+inline constexpr bool kHasClassEntry = true;
+template <>
+inline constexpr bool kHasClassEntry<nullptr> = false;
+
+template <typename Derived, typename Interface, const CLSID* ClassId = nullptr>
+class DispatchObject : public Interface, public ISupportErrorInfo, public IProvideClassInfo {
  public:
   static const IID& InterfaceId() noexcept { return __uuidof(Interface); }
 
@@ -31,6 +43,8 @@ class DispatchObject : public Interface, public ISupportErrorInfo {
       *object = static_cast<Interface*>(this);
     } else if (IsEqualIID(riid, IID_ISupportErrorInfo)) {
       *object = static_cast<ISupportErrorInfo*>(this);
+    } else if (kHasClassEntry<ClassId> && IsEqualIID(riid, IID_IProvideClassInfo)) {
+      *object = static_cast<IProvideClassInfo*>(this);
     } else {
       *object = nullptr;
       return E_NOINTERFACE;
@@ -83,6 +97,19 @@ class DispatchObject : public Interface, public ISupportErrorInfo {
 
   HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) override {
     return IsEqualIID(riid, InterfaceId()) ? S_OK : S_FALSE;
+  }
+
+  // The class entry (coclass) of the embedded type library.
+  HRESULT STDMETHODCALLTYPE GetClassInfo(ITypeInfo** info) override {
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    if constexpr (kHasClassEntry<ClassId>) {
+      const HRESULT hr = CachedTypeInfo(*ClassId, info);
+      if (SUCCEEDED(hr)) (*info)->AddRef();
+      return hr;
+    } else {
+      return E_NOTIMPL;
+    }
   }
 
  protected:

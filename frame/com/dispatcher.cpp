@@ -68,9 +68,17 @@ bool IsMissing(const VARIANTARG& v) noexcept { return V_VT(&v) == VT_ERROR && V_
 
 // One parameter's slot: the Variant the v-table slot reads, and a value the
 // dispatcher owns (a converted copy, or the target of a by-reference slot).
+// A caller's array storage that held no array yet gets the array the member
+// leaves in `owned` (see TakeVariantArray): `array_home` or `variable_home`
+// names where it goes, `placeholder` the address of the array lent before the
+// call. A member builds its new array before it destroys the one it replaces
+// (ReplaceStringArray does), so the two never share an address.
 struct Slot {
   VARIANTARG value;
   VARIANT owned;
+  SAFEARRAY** array_home;
+  VARIANT* variable_home;
+  uintptr_t placeholder;
 };
 
 // Slots for one call, on the stack for every member of reasonable size; what
@@ -89,6 +97,9 @@ class CallSlots {
     for (UINT i = 0; i < count; ++i) {
       VariantInit(&slots_[i].value);
       VariantInit(&slots_[i].owned);
+      slots_[i].array_home = nullptr;
+      slots_[i].variable_home = nullptr;
+      slots_[i].placeholder = 0;
       pointers_[i] = &slots_[i].value;
       types_[i] = params[i].type;
     }
@@ -100,6 +111,25 @@ class CallSlots {
   }
 
   Slot& operator[](UINT i) noexcept { return slots_[i]; }
+  // After the member ran: an array it left in place of a placeholder moves
+  // to the caller's storage.
+  void HandBackArrays() noexcept {
+    for (UINT i = 0; i < count_; ++i) {
+      Slot& slot = slots_[i];
+      if (!slot.placeholder || reinterpret_cast<uintptr_t>(V_ARRAY(&slot.owned)) == slot.placeholder) continue;
+      SAFEARRAY* made = V_ARRAY(&slot.owned);
+      V_VT(&slot.owned) = VT_EMPTY;
+      if (!made) continue;
+      if (slot.array_home) {
+        *slot.array_home = made;
+      } else {
+        VARTYPE type = VT_VARIANT;
+        SafeArrayGetVartype(made, &type);
+        V_VT(slot.variable_home) = VT_ARRAY | type;
+        V_ARRAY(slot.variable_home) = made;
+      }
+    }
+  }
   VARIANTARG*& pointer(UINT i) noexcept { return pointers_[i]; }
   VARIANTARG** pointers() noexcept { return pointers_; }
   VARTYPE* types() noexcept { return types_; }
@@ -121,6 +151,57 @@ class CallSlots {
 void PointAtOwned(VARTYPE type, Slot& slot) noexcept {
   V_VT(&slot.value) = type;
   V_BYREF(&slot.value) = type == (VT_BYREF | VT_VARIANT) ? static_cast<void*>(&slot.owned) : ValueAddress(slot.owned);
+}
+
+// A caller's Variant array, or a variable that is Empty, taken into a
+// by-reference array parameter of another element type (ParseString's String
+// array, as a script calls it): scripts have only Variant arrays. The member
+// gets the caller's own array in place, and decides what it accepts (fixed
+// arrays are refused there, with the member's error). Where the caller has no
+// array yet, the member gets a new empty dynamic array of Variants, which
+// tells it the kind of array to make; what it makes goes to the caller's
+// storage after the call. False when `arg` is not such an argument.
+bool TakeVariantArray(VARTYPE want, VARIANTARG& arg, Slot& slot, HRESULT& hr) noexcept {
+  if (!(want & VT_BYREF) || !(want & VT_ARRAY) || (want & VT_TYPEMASK) == VT_VARIANT) return false;
+  constexpr VARTYPE kVariantArray = VT_ARRAY | VT_VARIANT;
+  SAFEARRAY** home = nullptr;
+  VARIANT* variable = nullptr;
+  if (V_VT(&arg) == (VT_BYREF | kVariantArray)) {
+    home = V_ARRAYREF(&arg);
+  } else if (V_VT(&arg) == (VT_BYREF | VT_VARIANT)) {
+    VARIANT* inner = V_VARIANTREF(&arg);
+    if (V_VT(inner) == kVariantArray) {
+      home = &V_ARRAY(inner);
+    } else if (V_VT(inner) == (VT_BYREF | kVariantArray) && V_ARRAYREF(inner)) {
+      home = V_ARRAYREF(inner);  // a script's array variable declared with Dim a()
+    } else if (V_VT(inner) == VT_EMPTY) {
+      variable = inner;
+    } else {
+      return false;
+    }
+  } else {
+    return false;
+  }
+  V_VT(&slot.value) = want;
+  if (home && *home) {
+    V_BYREF(&slot.value) = home;
+    hr = S_OK;
+    return true;
+  }
+  SAFEARRAYBOUND none{0, 0};
+  SAFEARRAY* placeholder = SafeArrayCreate(VT_VARIANT, 1, &none);
+  if (!placeholder) {
+    hr = E_OUTOFMEMORY;
+    return true;
+  }
+  V_VT(&slot.owned) = kVariantArray;
+  V_ARRAY(&slot.owned) = placeholder;
+  V_BYREF(&slot.value) = &V_ARRAY(&slot.owned);
+  slot.placeholder = reinterpret_cast<uintptr_t>(placeholder);
+  slot.array_home = home;
+  slot.variable_home = variable;
+  hr = S_OK;
+  return true;
 }
 
 // Takes an argument the caller passed into the slot of `param`.
@@ -161,6 +242,8 @@ HRESULT TakeArgument(const DispatchParam& param, VARIANTARG& arg, Slot& slot, VA
       V_BYREF(&slot.value) = V_BYREF(inner);
       return S_OK;
     }
+    HRESULT taken = S_OK;
+    if (TakeVariantArray(want, arg, slot, taken)) return taken;
     const HRESULT hr = VariantChangeType(&slot.owned, &arg, 0, base);
     if (FAILED(hr)) return hr;
     PointAtOwned(want, slot);
@@ -315,6 +398,7 @@ HRESULT InvokeFound(const DispatchTable& table, const DispatchMember& member, vo
   } else {
     hr = DispCallFunc(self, member.offset, member.convention, VT_ERROR, n, slots.types(), slots.pointers(), &outcome);
   }
+  slots.HandBackArrays();
   if (retval >= 0) {
     // The member's result, or after an error the empty value of its type,
     // written over whatever `result` held, as the platform's dispatch does.

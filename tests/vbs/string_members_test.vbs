@@ -1,7 +1,6 @@
 ' ReplaceString, CSql, FirstUCase, RemoveSpaces, OnlyOneSpace, NoNull,
 ' IsCustomString and GetRndString as a VBScript user calls them: late bound,
-' errors through Err. (ParseString needs a String array by reference, which
-' Wine's VBScript cannot pass: the C++ client tests it.)
+' errors through Err. (ParseString has a file of its own.)
 Dim sf, result, n, d, s, text
 Set sf = CreateObject("TarnLib.StringFunction")
 

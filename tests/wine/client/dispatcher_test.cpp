@@ -775,8 +775,9 @@ TEST(Dispatcher, RefusesArgumentsThatNameNoParameter) {
 
 // A caller's variable (a Variant passed by reference) that holds a String
 // array reaches ParseString's by-reference array in place: the pieces land in
-// the variable itself. A variable that cannot become a String array is a type
-// mismatch naming its argument, and is left as it was.
+// the variable itself. An Empty variable receives an array of Variants (a
+// script's kind of array). A variable holding a value that is no array is a
+// type mismatch naming its argument, and is left as it was.
 TEST(Dispatcher, VariablesReachTypedReferencesInPlace) {
   auto object = CreateAs(CLSID_StringFunction, __uuidof(_StringFunction));
   ASSERT_TRUE(object);
@@ -813,10 +814,19 @@ TEST(Dispatcher, VariablesReachTypedReferencesInPlace) {
   SysFreeString(piece);
   VariantClear(&variable);
 
-  VARIANT empty = Make(VT_EMPTY);  // cannot become an array
-  EXPECT_EQ(parse(empty, bad), DISP_E_TYPEMISMATCH);
+  VARIANT empty = Make(VT_EMPTY);
+  ASSERT_EQ(parse(empty, bad), S_OK);
+  ASSERT_EQ(V_VT(&empty), VT_ARRAY | VT_VARIANT);
+  upper = -1;
+  SafeArrayGetUBound(V_ARRAY(&empty), 1, &upper);
+  EXPECT_EQ(upper, 2);
+  VariantClear(&empty);
+
+  VARIANT number = LongArg(8);  // cannot become an array
+  EXPECT_EQ(parse(number, bad), DISP_E_TYPEMISMATCH);
   EXPECT_EQ(bad, 0u);  // ParseString's third argument, first in rgvarg
-  EXPECT_EQ(V_VT(&empty), VT_EMPTY);
+  EXPECT_EQ(V_VT(&number), VT_I4);
+  EXPECT_EQ(V_I4(&number), 8);
 }
 
 // A by-reference argument that refers to nothing is refused before the member

@@ -267,6 +267,301 @@ TEST(ParseString, ArrayOfAnotherTypeFailsWithThirteenAndIsKept) {
 }
 
 // ----------------------------------------------------------------------------
+// ParseString into a script's variables, through IDispatch
+
+// Bounds and elements of a Variant that should hold an array of Variants each
+// holding a String: "Variant() 0..2 [a] [b] []". Anything else is named.
+std::wstring DescribeVariable(const VARIANT& variable) {
+  if (V_VT(&variable) == VT_EMPTY) return L"Empty";
+  if (V_VT(&variable) != (VT_ARRAY | VT_VARIANT)) return L"(vt " + std::to_wstring(V_VT(&variable)) + L")";
+  SAFEARRAY* array = V_ARRAY(&variable);
+  if (!array) return L"Variant() (no array)";
+  if (SafeArrayGetDim(array) != 1) return L"(not one-dimensional)";
+  LONG lower = 0, upper = 0;
+  SafeArrayGetLBound(array, 1, &lower);
+  SafeArrayGetUBound(array, 1, &upper);
+  std::wstring out = L"Variant() " + std::to_wstring(lower) + L".." + std::to_wstring(upper);
+  for (LONG i = lower; i <= upper; ++i) {
+    Variant element;
+    SafeArrayGetElement(array, &i, element.get());
+    if (V_VT(element.get()) == VT_BSTR) {
+      out += L" [" + Text(V_BSTR(element.get())) + L"]";
+    } else {
+      out += L" (vt " + std::to_wstring(V_VT(element.get())) + L")";
+    }
+  }
+  return out;
+}
+
+std::wstring VariantPieces(const std::vector<std::wstring>& items) { return L"Variant() " + Pieces(items); }
+
+// An array of Variants as a script makes one (Array(), ReDim, Split).
+SAFEARRAY* ScriptArray(LONG lower, const std::vector<std::wstring>& items) {
+  SAFEARRAYBOUND bound{static_cast<ULONG>(items.size()), lower};
+  SAFEARRAY* array = SafeArrayCreate(VT_VARIANT, 1, &bound);
+  for (LONG i = 0; i < static_cast<LONG>(items.size()); ++i) {
+    LONG index = lower + i;
+    VARIANT item = BstrArg(items[i].c_str());
+    SafeArrayPutElement(array, &index, &item);  // stores a copy
+    VariantClear(&item);
+  }
+  return array;
+}
+
+// How a late-bound caller holds its array, and passes it to ParseString.
+enum class Holder {
+  kVariable,         // VT_BYREF | VT_VARIANT around what the variable holds
+  kArrayVariable,    // VT_BYREF | VT_VARIANT around VT_BYREF | VT_ARRAY | VT_VARIANT (VBScript's Dim a())
+  kVariantArrayRef,  // VT_BYREF | VT_ARRAY | VT_VARIANT (a VBA Variant array, Dim d())
+};
+
+// A caller's storage: `variable` is what the script's variable holds; for the
+// holders that keep the array behind a pointer, `array` is that array.
+struct Storage {
+  Holder holder;
+  VARIANT variable;
+  SAFEARRAY* array = nullptr;
+
+  explicit Storage(Holder h) : holder(h) { VariantInit(&variable); }
+  Storage(const Storage&) = delete;
+  Storage& operator=(const Storage&) = delete;
+  ~Storage() {
+    SAFEARRAY* left = Held();
+    if (left) {
+      while (left->cLocks > 0) SafeArrayUnlock(left);
+      left->fFeatures &= static_cast<USHORT>(~(FADF_FIXEDSIZE | FADF_STATIC));
+    }
+    if (holder == Holder::kVariable) {
+      VariantClear(&variable);
+    } else if (array) {
+      SafeArrayDestroy(array);
+    }
+  }
+  // Gives the storage an array of Variants (null: a dynamic array never dimensioned).
+  void Hold(SAFEARRAY* a) {
+    if (holder == Holder::kVariable) {
+      V_VT(&variable) = VT_ARRAY | VT_VARIANT;
+      V_ARRAY(&variable) = a;
+    } else {
+      array = a;
+    }
+  }
+  SAFEARRAY* Held() const { return holder == Holder::kVariable ? nullptr : array; }
+  // What the caller sees in its variable afterwards, as DescribeVariable reads it.
+  std::wstring Contents() {
+    if (holder == Holder::kVariable) return DescribeVariable(variable);
+    VARIANT view;
+    V_VT(&view) = VT_ARRAY | VT_VARIANT;
+    V_ARRAY(&view) = array;
+    return DescribeVariable(view);  // borrowed: not cleared
+  }
+  VARIANT Argument() {
+    VARIANT ref;
+    VariantInit(&ref);
+    switch (holder) {
+      case Holder::kVariable:
+        V_VT(&ref) = VT_BYREF | VT_VARIANT;
+        V_VARIANTREF(&ref) = &variable;
+        break;
+      case Holder::kArrayVariable:
+        V_VT(&variable) = VT_BYREF | VT_ARRAY | VT_VARIANT;
+        V_ARRAYREF(&variable) = &array;
+        V_VT(&ref) = VT_BYREF | VT_VARIANT;
+        V_VARIANTREF(&ref) = &variable;
+        break;
+      case Holder::kVariantArrayRef:
+        V_VT(&ref) = VT_BYREF | VT_ARRAY | VT_VARIANT;
+        V_ARRAYREF(&ref) = &array;
+        break;
+    }
+    return ref;
+  }
+};
+
+Outcome ParseIntoArgument(_StringFunction* object, const std::wstring& source, const std::wstring& match, VARIANT dest,
+                          UINT* bad_argument = nullptr) {
+  VARIANT text = BstrArg(source.c_str());
+  VARIANT separator = BstrArg(match.c_str());
+  VARIANT args[] = {dest, separator, text};  // last to first
+  DISPPARAMS params{args, nullptr, 3, 0};
+  DISPID id = 0;
+  LPOLESTR name[] = {const_cast<LPOLESTR>(L"ParseString")};
+  object->GetIDsOfNames(IID_NULL, name, 1, LOCALE_USER_DEFAULT, &id);
+  Variant result;
+  EXCEPINFO exception{};
+  UINT bad = 0xFFFFu;
+  const HRESULT hr =
+      object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result.get(), &exception, &bad);
+  VariantClear(&text);
+  VariantClear(&separator);
+  if (bad_argument) *bad_argument = bad;
+  return FromException(hr, exception);
+}
+
+// Every way a script or VBA holds a Variant array it may have replaced.
+struct Start {
+  const char* name;
+  Holder holder;
+  int kind;  // 0 Empty variable, 1 no array yet, 2 an array with the given bound and items
+  LONG lower;
+  std::vector<std::wstring> items;
+};
+const Start kScriptStarts[] = {
+    {"Empty variable", Holder::kVariable, 0, 0, {}},
+    {"variable, Variant array never dimensioned", Holder::kVariable, 1, 0, {}},
+    {"variable, Array()", Holder::kVariable, 2, 0, {}},
+    {"variable, ReDim a(5)", Holder::kVariable, 2, 0, {L"", L"", L"", L"", L"", L""}},
+    {"variable, Split result with lower bound 3", Holder::kVariable, 2, 3, {L"x", L"y"}},
+    {"Dim a() never dimensioned", Holder::kArrayVariable, 1, 0, {}},
+    {"Dim a() after ReDim", Holder::kArrayVariable, 2, 0, {L"old", L"old"}},
+    {"VBA Dim d() never dimensioned", Holder::kVariantArrayRef, 1, 0, {}},
+    {"VBA Dim d() after ReDim", Holder::kVariantArrayRef, 2, -1, {L"old", L"old", L"old"}},
+};
+
+void Prepare(Storage& storage, const Start& start) {
+  if (start.kind == 1) storage.Hold(nullptr);
+  if (start.kind == 2) storage.Hold(ScriptArray(start.lower, start.items));
+}
+
+TEST(ParseString, VariantArraysAndEmptyVariablesReceiveVariantArraysOfStrings) {
+  auto object = NewStringFunction();
+  ASSERT_TRUE(object);
+  const struct {
+    std::wstring source;
+    std::wstring match;
+    std::vector<std::wstring> pieces;
+  } rows[] = {
+      {L"a,b,,c", L",", {L"a", L"b", L"", L"c"}},
+      {L",a,", L",", {L"", L"a", L""}},
+      {L"abc", L",", {L"abc"}},
+      {L"", L",", {L""}},
+  };
+  for (const Start& start : kScriptStarts) {
+    for (const auto& row : rows) {
+      Storage storage(start.holder);
+      Prepare(storage, start);
+      const Outcome outcome = ParseIntoArgument(object.Get(), row.source, row.match, storage.Argument());
+      const std::string label = std::string(start.name) + ": " + Narrow(row.source);
+      EXPECT_EQ(outcome.hr, S_OK) << label << ": " << Narrow(outcome.description);
+      EXPECT_EQ(storage.Contents(), VariantPieces(row.pieces)) << label;
+    }
+  }
+}
+
+TEST(ParseString, OverlappingSeparatorLeavesThePiecesSoFarInTheVariable) {
+  auto object = NewStringFunction();
+  ASSERT_TRUE(object);
+  for (const Start& start : kScriptStarts) {
+    Storage storage(start.holder);
+    Prepare(storage, start);
+    const Outcome outcome = ParseIntoArgument(object.Get(), L"a:::b", L"::", storage.Argument());
+    EXPECT_EQ(outcome.hr, StandardError(5)) << start.name;
+    EXPECT_EQ(outcome.description, L"Invalid procedure call or argument") << start.name;
+    EXPECT_EQ(storage.Contents(), VariantPieces({L"a", L""})) << start.name;
+  }
+}
+
+// A script's fixed array (Dim a(2)) arrives flagged fixed-size and static.
+TEST(ParseString, FixedOrLockedVariantArrayFailsWithTenAndKeepsItsContents) {
+  auto object = NewStringFunction();
+  ASSERT_TRUE(object);
+  for (const Holder holder : {Holder::kVariable, Holder::kArrayVariable, Holder::kVariantArrayRef}) {
+    for (const bool locked : {false, true}) {
+      Storage storage(holder);
+      SAFEARRAY* array = ScriptArray(0, {L"keep", L"", L""});
+      if (locked) {
+        SafeArrayLock(array);
+      } else {
+        array->fFeatures |= FADF_FIXEDSIZE | FADF_STATIC;
+      }
+      storage.Hold(array);
+      const std::string label =
+          std::string(locked ? "locked" : "fixed") + ", holder " + std::to_string(static_cast<int>(holder));
+      const Outcome outcome = ParseIntoArgument(object.Get(), L"a,b", L",", storage.Argument());
+      EXPECT_EQ(outcome.hr, StandardError(10)) << label;
+      EXPECT_EQ(outcome.description, L"This array is fixed or temporarily locked") << label;
+      EXPECT_EQ(outcome.source, L"TarnLib") << label;
+      EXPECT_EQ(storage.Contents(), L"Variant() 0..2 [keep] [] []") << label;
+    }
+  }
+}
+
+// What cannot receive an array is an argument-conversion failure of the
+// dispatch, naming ParseString's third argument (first in rgvarg), and the
+// caller's value is left as it was. JScript passes every argument by value,
+// so whatever it passes ends here.
+TEST(ParseString, ValuesThatCannotReceiveAnArrayAreTypeMismatches) {
+  auto object = NewStringFunction();
+  ASSERT_TRUE(object);
+  VARIANT text = BstrArg(L"x");
+  VARIANT number = LongArg(4);
+  VARIANT null_value;
+  VariantInit(&null_value);
+  V_VT(&null_value) = VT_NULL;
+  VARIANT by_value_array;
+  VariantInit(&by_value_array);
+  V_VT(&by_value_array) = VT_ARRAY | VT_VARIANT;
+  V_ARRAY(&by_value_array) = ScriptArray(0, {L"q"});
+  VARIANT empty;
+  VariantInit(&empty);
+  struct Row {
+    const char* name;
+    VARIANT* value;
+    bool by_reference;
+  };
+  const Row rows[] = {
+      {"variable holding a String", &text, true},
+      {"variable holding a Long", &number, true},
+      {"variable holding Null", &null_value, true},
+      {"Variant array by value (a JScript VBArray)", &by_value_array, false},
+      {"Empty by value (JScript undefined)", &empty, false},
+      {"String by value", &text, false},
+  };
+  // The value as text, to compare before and after.
+  const auto show = [](const VARIANT& v) -> std::wstring {
+    switch (V_VT(&v)) {
+      case VT_BSTR:
+        return L"String " + Text(V_BSTR(&v));
+      case VT_I4:
+        return L"Long " + std::to_wstring(V_I4(&v));
+      default:
+        return DescribeVariable(v);
+    }
+  };
+  for (const Row& row : rows) {
+    const std::wstring before = show(*row.value);
+    VARIANT arg = *row.value;
+    if (row.by_reference) {
+      V_VT(&arg) = VT_BYREF | VT_VARIANT;
+      V_VARIANTREF(&arg) = row.value;
+    }
+    UINT bad = 0;
+    const Outcome outcome = ParseIntoArgument(object.Get(), L"a,b", L",", arg, &bad);
+    EXPECT_EQ(outcome.hr, DISP_E_TYPEMISMATCH) << row.name;
+    EXPECT_EQ(bad, 0u) << row.name;
+    EXPECT_EQ(show(*row.value), before) << row.name;
+  }
+  EXPECT_EQ(DescribeVariable(by_value_array), L"Variant() 0..0 [q]");
+  VariantClear(&text);
+  VariantClear(&by_value_array);
+}
+
+// The v-table takes an array of Variants too, as the object's own dispatch
+// hands it over, and keeps it an array of Variants.
+TEST(ParseString, VariantArrayThroughTheVtableStaysAnArrayOfVariants) {
+  auto object = NewStringFunction();
+  ASSERT_TRUE(object);
+  SAFEARRAY* array = ScriptArray(2, {L"old"});
+  const Outcome outcome = ParseThroughVtable(object.Get(), L"p;q", L";", &array);
+  EXPECT_EQ(outcome.hr, S_OK) << Narrow(outcome.description);
+  VARIANT view;
+  V_VT(&view) = VT_ARRAY | VT_VARIANT;
+  V_ARRAY(&view) = array;
+  EXPECT_EQ(DescribeVariable(view), VariantPieces({L"p", L"q"}));
+  SafeArrayDestroy(array);
+}
+
+// ----------------------------------------------------------------------------
 // The members with a String result, through the v-table
 
 enum class Member { kReplaceString, kCSql, kFirstUCase, kRemoveSpaces, kOnlyOneSpace };
