@@ -162,3 +162,22 @@ add_dependencies(tarn_bench_collection_client TarnLib)
 
 # Class information of every class, asked through IProvideClassInfo.
 target_sources(tarnlib_client_tests PRIVATE tests/wine/client/class_info_test.cpp)
+
+# JScript tests, the second script client: each tests/js/*_test.js runs with
+# Wine's cscript of the build's bitness (the network one kept off DNS).
+file(GLOB TARN_JS_TESTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/js/*_test.js)
+set(TARN_JS_TEST_NAMES)
+foreach(script ${TARN_JS_TESTS})
+  get_filename_component(name ${script} NAME_WE)
+  set(command ${TARN_TEST_SCRIPTS}/run_js.sh ${script})
+  if(name STREQUAL "network_test")
+    set(command ${TARN_TEST_SCRIPTS}/run_without_dns.sh ${command})
+  endif()
+  add_test(NAME js_${name} COMMAND ${TARN_WINE_PREFIX_RUN} ${command})
+  list(APPEND TARN_JS_TEST_NAMES js_${name})
+endforeach()
+if(TARN_JS_TEST_NAMES)
+  # The client test unregisters and registers again: the scripts wait for it.
+  set_tests_properties(${TARN_JS_TEST_NAMES} PROPERTIES FIXTURES_REQUIRED "wine;registered" RESOURCE_LOCK registry
+                                                        SKIP_RETURN_CODE ${TARN_SKIP} TIMEOUT 900)
+endif()
