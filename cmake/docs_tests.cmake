@@ -6,6 +6,7 @@
 find_program(TARN_PYTHON python3 REQUIRED)
 add_test(NAME reference_matches_type_library
          COMMAND ${TARN_PYTHON} ${PROJECT_SOURCE_DIR}/docs/tools/reference_blocks.py --check)
+add_test(NAME reference_tools COMMAND ${TARN_PYTHON} -B ${PROJECT_SOURCE_DIR}/docs/tools/reference_tools_test.py)
 
 add_test(NAME doc_examples
          COMMAND ${TARN_WINE_PREFIX_RUN} ${TARN_TEST_SCRIPTS}/run_doc_examples.sh --except Network.md)

@@ -167,7 +167,7 @@ def strip_comments(text):
     return "".join(out)
 
 
-def parse_idl(path=IDL):
+def parse_idl(path):
     """Interfaces (name -> list of Accessor, in v-table order) and enumerations."""
     text = strip_comments(path.read_text(encoding="cp1252"))
     interfaces, enums = {}, {}
@@ -296,19 +296,19 @@ def syntax_rows(iface, name, accessors):
 def param_rows(accessors):
     seen, rows = set(), []
     for a in accessors:
-        params = a.args
-        if a.kind in ("propput", "propputref"):
-            params = params[:-1]
-        for p in params:
-            if p.name in seen:
+        for p in a.args:
+            label = f"`{p.name}`"
+            if a.kind in ("propput", "propputref") and p is a.args[-1]:
+                label += f" (assigned by {'Let' if a.kind == 'propput' else 'Set'})"
+            if (label, p.base) in seen:
                 continue
-            seen.add(p.name)
+            seen.add((label, p.base))
             ptype = "String array" if p.base == "SAFEARRAY(BSTR)" else VB_TYPE[p.base]
             passed = "by reference" if p.by_ref else "by value"
             optional = "optional" if p.optional else "required"
             shown = vb_default(p)
             default = (f"`{shown}`" + (f" ({p.default})" if shown != p.default else "")) if p.default is not None else ("none (arrives as missing)" if p.optional else "")
-            rows.append(f"| `{p.name}` | {ptype} | {passed} | {optional} | {default} |")
+            rows.append(f"| {label} | {ptype} | {passed} | {optional} | {default} |")
     return rows
 
 
@@ -360,9 +360,9 @@ def enum_block(name, values):
 BLOCK = re.compile(r"<!-- BEGIN GENERATED (\S+) -->\n(.*?)<!-- END GENERATED -->\n", re.S)
 
 
-def wanted_blocks():
+def wanted_blocks(idl):
     """(page, key) -> generated lines, with the heading each block belongs under."""
-    interfaces, enums = parse_idl()
+    interfaces, enums = parse_idl(idl)
     wanted = {}
     for iface, accessors in interfaces.items():
         for name, group in members_of(accessors).items():
@@ -378,11 +378,11 @@ def section_after(text, end):
     return text[end:m.start() if m else len(text)]
 
 
-def run(write):
-    wanted = wanted_blocks()
+def run(write, idl=IDL, pages=PAGES):
+    wanted = wanted_blocks(idl)
     problems = []
     for page in sorted({p for p, _ in wanted}):
-        path = PAGES / page
+        path = pages / page
         text = path.read_text(encoding="utf-8") if path.exists() else f"# {page[:-3]}\n"
         found = {m.group(1): m for m in BLOCK.finditer(text)}
         keys = {k for p, k in wanted if p == page}
@@ -423,12 +423,14 @@ def main():
     mode = parser.add_mutually_exclusive_group(required=True)
     mode.add_argument("--write", action="store_true")
     mode.add_argument("--check", action="store_true")
+    parser.add_argument("--idl", type=pathlib.Path, default=IDL)
+    parser.add_argument("--pages", type=pathlib.Path, default=PAGES)
     args = parser.parse_args()
-    problems = run(args.write)
+    problems = run(args.write, args.idl, args.pages)
     for p in problems:
         print(p, file=sys.stderr)
     if args.check:
-        interfaces, _ = parse_idl()
+        interfaces, _ = parse_idl(args.idl)
         count = sum(len(members_of(a)) for a in interfaces.values())
         print(f"reference: {count} members of {len(interfaces)} interfaces checked, {len(problems)} problems")
         return 1 if problems else 0
