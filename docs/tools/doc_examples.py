@@ -173,36 +173,50 @@ def compare(ex, lines, report):
                    "\n".join("    " + d for d in list(diff)[2:])))
 
 
+def run_alone(ex, work, report):
+    """Runs one example in a process of its own, to pin a failure on it."""
+    single = work / f"example{ex.number}{EXTENSION[ex.language]}"
+    single.write_text(single_script(ex), encoding="utf-8")
+    output = run_cscript(single)
+    ok, line = host_ok(output)
+    alone, reached = sections(output)
+    if not ok:
+        report.append((False, f"not ok - {ex.origin}: expected a {os.environ.get('TARN_BITS_RUN', '64')}-bit script "
+                              f"host, got: {line or 'no script host line (a syntax error?)'}"))
+    elif reached:
+        compare(ex, alone.get(ex.number, []), report)
+    else:
+        text = "\n".join("    " + x for x in alone.get(ex.number, []))
+        report.append((False, f"not ok - {ex.origin}: the script stopped before its end; it printed:\n{text}"))
+
+
 def run(chosen, work):
     report = []
     for language in EXTENSION:
         todo = [ex for ex in chosen if ex.language == language]
-        if not todo:
-            continue
-        script = work / ("examples" + EXTENSION[language])
-        script.write_text(combined_script(language, todo), encoding="utf-8")
-        output = run_cscript(script)
-        ok, line = host_ok(output)
-        if not ok:
-            report.append((False, f"not ok - {language}: expected a {os.environ.get('TARN_BITS_RUN', '64')}-bit "
-                                  f"script host, got: {line or 'no script host line'}\n" +
-                           "\n".join("    " + x for x in output[:20])))
-            continue
-        printed, finished = sections(output)
-        last = max(printed) if printed and not finished else None
-        for ex in todo:
-            if ex.number in printed and ex.number != last:
-                compare(ex, printed[ex.number], report)
-                continue
-            # Not finished in the shared process: alone, to see its own failure.
-            single = work / f"example{ex.number}{EXTENSION[language]}"
-            single.write_text(single_script(ex), encoding="utf-8")
-            alone, reached = sections(run_cscript(single))
-            if reached:
-                compare(ex, alone.get(ex.number, []), report)
-            else:
-                text = "\n".join("    " + x for x in alone.get(ex.number, []))
-                report.append((False, f"not ok - {ex.origin}: the script stopped before its end; it printed:\n{text}"))
+        while todo:
+            script = work / ("examples" + EXTENSION[language])
+            script.write_text(combined_script(language, todo), encoding="utf-8")
+            output = run_cscript(script)
+            if not host_ok(output)[0]:
+                # A script that does not start (a syntax error, a host of the
+                # wrong bitness): each example alone says which.
+                for ex in todo:
+                    run_alone(ex, work, report)
+                break
+            printed, finished = sections(output)
+            # When the process stopped early, the example it stopped in runs
+            # alone and those it never reached run together again.
+            stopped = None if finished else (max(printed) if printed else todo[0].number)
+            rest = []
+            for ex in todo:
+                if ex.number == stopped:
+                    run_alone(ex, work, report)
+                elif ex.number in printed:
+                    compare(ex, printed[ex.number], report)
+                else:
+                    rest.append(ex)
+            todo = rest
     return report
 
 
