@@ -293,6 +293,15 @@ def syntax_rows(iface, name, accessors):
     return rows
 
 
+def omitted_text(param):
+    """What a member receives for an optional parameter without a default that the caller omits."""
+    if param.base == "VARIANT":
+        return "none: an omitted one arrives as missing (`IsMissing` is True)"
+    if param.base == "BSTR":
+        return "none: an omitted one arrives as the empty string"
+    return "none"
+
+
 def param_rows(accessors):
     seen, rows = set(), []
     for a in accessors:
@@ -307,7 +316,7 @@ def param_rows(accessors):
             passed = "by reference" if p.by_ref else "by value"
             optional = "optional" if p.optional else "required"
             shown = vb_default(p)
-            default = (f"`{shown}`" + (f" ({p.default})" if shown != p.default else "")) if p.default is not None else ("none (arrives as missing)" if p.optional else "")
+            default = (f"`{shown}`" + (f" ({p.default})" if shown != p.default else "")) if p.default is not None else (omitted_text(p) if p.optional else "")
             rows.append(f"| {label} | {ptype} | {passed} | {optional} | {default} |")
     return rows
 

@@ -4,6 +4,7 @@ default of the type library's source that the pages name differently or miss,
 and a runnable example without the output it must print."""
 
 import pathlib
+import re
 import shutil
 import sys
 import tempfile
@@ -123,6 +124,30 @@ class Examples(unittest.TestCase):
         self.assertIn("page.md:7", report[1][1])
         self.assertIn("-True", report[1][1])
         self.assertIn("+-1", report[1][1])
+
+def slug(heading):
+    """The anchor a markdown renderer gives a heading."""
+    text = re.sub(r"[^\w\- ]", "", heading.strip().lower())
+    return text.replace(" ", "-")
+
+
+class Links(unittest.TestCase):
+    def test_every_relative_link_of_the_documentation_leads_somewhere(self):
+        root = reference_blocks.ROOT
+        pages = doc_examples.pages() + [root / "README.md"]
+        for page in pages:
+            text = page.read_text(encoding="utf-8")
+            for target in re.findall(r"\]\(([^)\s]+)\)", text):
+                if re.match(r"^[a-z]+:", target):
+                    continue
+                with self.subTest(page=page.name, link=target):
+                    path, _, anchor = target.partition("#")
+                    linked = (page.parent / path).resolve() if path else page
+                    self.assertTrue(linked.is_file(), target)
+                    if anchor:
+                        headings = re.findall(r"^#+ (.+)$", linked.read_text(encoding="utf-8"), re.M)
+                        self.assertIn(anchor, [slug(h) for h in headings])
+
 
 if __name__ == "__main__":
     unittest.main()
