@@ -366,6 +366,16 @@ def enum_block(name, values):
             *[f"| `{n}` | {v} |" for n, v in values]]
 
 
+def summary_block(iface, accessors):
+    """The interface's members in v-table order, one row per member."""
+    lines = [f"Members of `{iface}`, in v-table order:", "",
+             "| member | kind | dispatch id | result |", "|---|---|---|---|"]
+    for name, group in members_of(accessors).items():
+        lines.append(f"| `{name}` | {kinds_text(group)} | {dispid_text(group[0].dispid)} |"
+                     f" {result_text(group)} |")
+    return lines
+
+
 BLOCK = re.compile(r"<!-- BEGIN GENERATED (\S+) -->\n(.*?)<!-- END GENERATED -->\n", re.S)
 
 
@@ -378,6 +388,8 @@ def wanted_blocks(idl):
             wanted[(PAGE_OF[iface], f"{iface}.{name}")] = (name, member_block(iface, name, group))
     for name, values in enums.items():
         wanted[(PAGE_OF[name], name)] = (name, enum_block(name, values))
+    for iface, accessors in interfaces.items():
+        wanted[(PAGE_OF[iface], iface)] = (iface, summary_block(iface, accessors))
     return wanted
 
 
