@@ -405,7 +405,11 @@ def run(write, idl=IDL, pages=PAGES):
     for page in sorted({p for p, _ in wanted}):
         path = pages / page
         text = path.read_text(encoding="utf-8") if path.exists() else f"# {page[:-3]}\n"
-        found = {m.group(1): m for m in BLOCK.finditer(text)}
+        found = {}
+        for m in BLOCK.finditer(text):
+            if m.group(1) in found:
+                problems.append(f"{page}: two sections for {m.group(1)}")
+            found[m.group(1)] = m
         keys = {k for p, k in wanted if p == page}
         for key in sorted(set(found) - keys):
             problems.append(f"{page}: a section for {key}, which the type library does not have")

@@ -62,6 +62,15 @@ class ReferenceCheck(unittest.TestCase):
         self.assertIn("Network.md: no section for _Network.HostByAddress", problems)
         self.assertIn("Network.md: a section for _Network.HostByAddr, which the type library does not have", problems)
 
+    def test_a_member_described_twice_is_found(self):
+        page = self.pages / "Network.md"
+        text = page.read_text(encoding="utf-8")
+        start = text.index("### HostByAddr")
+        page.write_text(text + "\n" + text[start:], encoding="utf-8")
+        self.idl.write_text(self.source, encoding="cp1252")
+        self.assertIn("Network.md: two sections for _Network.HostByAddr",
+                      reference_blocks.run(False, self.idl, self.pages))
+
     def test_a_section_without_errors_or_example_is_found(self):
         page = self.pages / "TimeUtility.md"
         text = page.read_text(encoding="utf-8")
