@@ -181,3 +181,5 @@ if(TARN_JS_TEST_NAMES)
   set_tests_properties(${TARN_JS_TEST_NAMES} PROPERTIES FIXTURES_REQUIRED "wine;registered" RESOURCE_LOCK registry
                                                         SKIP_RETURN_CODE ${TARN_SKIP} TIMEOUT 900)
 endif()
+
+include(cmake/docs_tests.cmake)
