@@ -20,6 +20,7 @@ add_executable(tarn_core_tests
   strings/occurrence_search_test.cpp
   strings/split_replace_test.cpp
   strings/word_case_spacing_test.cpp
+  strings/case_mapping_test.cpp
   strings/character_validation_test.cpp
   strings/csql_sqlite_test.cpp
   network/winsock_startup_test.cpp

@@ -154,7 +154,9 @@ KeyNode* KeyIndex::Find(std::string_view sort_key, uint32_t hash) const noexcept
 }
 
 KeyNode* KeyIndex::At(int32_t position) const noexcept {
-  auto index = static_cast<uint32_t>(position - 1);
+  const auto wanted = static_cast<uint32_t>(position - 1);
+  if (cursor_ && wanted - cursor_first_ < cursor_->count) return cursor_->entries[wanted - cursor_first_];
+  auto index = wanted;
   const IndexBlock* b = root_;
   while (!b->leaf) {
     const auto* inner = AsInner(b);
@@ -162,7 +164,9 @@ KeyNode* KeyIndex::At(int32_t position) const noexcept {
     while (index >= inner->sizes[k]) index -= inner->sizes[k++];
     b = inner->children[k];
   }
-  return static_cast<const IndexLeaf*>(b)->entries[index];
+  cursor_ = static_cast<const IndexLeaf*>(b);
+  cursor_first_ = wanted - index;
+  return cursor_->entries[index];
 }
 
 int32_t KeyIndex::PositionOf(const KeyNode* node) const noexcept {
@@ -207,6 +211,7 @@ int32_t KeyIndex::LowerBound(std::string_view sort_key) const noexcept {
 }
 
 void KeyIndex::InsertAt(int32_t position, KeyNode* node) {
+  cursor_ = nullptr;
   ReserveForOneMore();
   if (!root_) root_ = new IndexLeaf;
   // Find the leaf and the slot, then allocate every block the splits on the
@@ -294,6 +299,7 @@ void KeyIndex::InsertAt(int32_t position, KeyNode* node) {
 }
 
 void KeyIndex::Erase(KeyNode* node) noexcept {
+  cursor_ = nullptr;
   RemoveFromTable(node);
   IndexLeaf* leaf = node->leaf;
   uint32_t slot = 0;
@@ -398,6 +404,7 @@ void KeyIndex::RemoveFromTable(const KeyNode* node) noexcept {
 }
 
 void KeyIndex::Clear(void (*destroy)(KeyNode*)) noexcept {
+  cursor_ = nullptr;
   if (root_) DeleteTree(root_);
   root_ = nullptr;
   count_ = 0;

@@ -52,7 +52,9 @@ class KeyIndex {
   // The entry whose canonical key is `sort_key` (with `hash` = HashOf(sort_key)), or null.
   KeyNode* Find(std::string_view sort_key, uint32_t hash) const noexcept;
 
-  // The entry at 1-based `position`, which must lie in 1 to Count().
+  // The entry at 1-based `position`, which must lie in 1 to Count(). Reading
+  // positions of the leaf read last costs no descent, so that reading in
+  // order, forwards or backwards, descends once per leaf.
   KeyNode* At(int32_t position) const noexcept;
   // The 1-based position of an entry of this index.
   int32_t PositionOf(const KeyNode* node) const noexcept;
@@ -85,6 +87,11 @@ class KeyIndex {
   uint32_t count_ = 0;
   std::vector<KeyNode*> slots_;  // size a power of two, or empty
   size_t used_slots_ = 0;
+  // The leaf At() reached last and the 0-based position of its first entry;
+  // every change of the tree forgets it. Objects of the library live in one
+  // apartment, so reads never race on it.
+  mutable const IndexLeaf* cursor_ = nullptr;
+  mutable uint32_t cursor_first_ = 0;
 };
 
 }  // namespace tarn::collection

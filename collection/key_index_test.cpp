@@ -25,6 +25,42 @@ struct TestNode {
   KeyNode node;
 };
 
+// Reads in order, forwards and backwards as For loops make them, with an
+// insertion or a removal right beside the entry just read: the next read must
+// see the change, even within the leaf read last.
+TEST(KeyIndexTest, ReadsInOrderSeeEveryChangeBetweenThem) {
+  std::mt19937 random(8);
+  std::vector<std::unique_ptr<TestNode>> owned;
+  std::vector<KeyNode*> reference;
+  KeyIndex index;
+  int next = 0;
+  const auto insert = [&](int32_t position) {
+    char name[16];
+    std::snprintf(name, sizeof name, "k%d", next++);
+    auto node = std::make_unique<TestNode>(name);
+    index.InsertAt(position, &node->node);
+    reference.insert(reference.begin() + (position - 1), &node->node);
+    owned.push_back(std::move(node));
+  };
+  for (int i = 0; i < 5000; ++i) insert(static_cast<int32_t>(reference.size()) + 1);
+  for (int pass = 0; pass < 6; ++pass) {
+    const bool forwards = pass % 2 == 0;
+    const auto n = static_cast<int32_t>(reference.size());
+    for (int32_t k = 0; k < n && k < static_cast<int32_t>(reference.size()); ++k) {
+      const int32_t position = forwards ? k + 1 : static_cast<int32_t>(reference.size()) - k;
+      ASSERT_EQ(index.At(position), reference[static_cast<size_t>(position - 1)])
+          << "pass " << pass << " position " << position;
+      if (random() % 50 == 0) {
+        insert(position);  // the entry read moves one on
+      } else if (random() % 50 == 0 && reference.size() > 1) {
+        KeyNode* gone = reference[static_cast<size_t>(position - 1)];
+        index.Erase(gone);
+        reference.erase(reference.begin() + (position - 1));
+      }
+    }
+  }
+}
+
 // Positions, lookups and removals on a large index against a plain vector of
 // the same nodes, with depths kept logarithmic.
 TEST(KeyIndexTest, PositionsAndLookupsFollowAVectorOfTheSameNodes) {

@@ -1,9 +1,8 @@
 #include "strings/occurrence_search.h"
 
-#include <string>
-
 #include "frame/automation_error.h"
 #include "frame/checked_math.h"
+#include "strings/case_insensitive_search.h"
 #include "strings/occurrence_finder.h"
 #include "strings/text_rules.h"
 
@@ -152,16 +151,8 @@ int32_t CountStringInString(const TextServices& services, std::u16string_view so
   // The count works on the UTF-16 text itself rather than on ANSI bytes, so
   // that characters the code page cannot tell apart still count as different.
   if (source.empty() || match.empty()) RaiseStandardError(kErrSubscript);
-  std::u16string upper_source;
-  std::u16string upper_match;
-  if (exact == 0) {
-    upper_source = services.ToUpper(source);
-    upper_match = services.ToUpper(match);
-    source = upper_source;
-    match = upper_match;
-  }
   int32_t count = 0;
-  OccurrenceFinder(match).ForEach(source, 0, [&count](size_t) {
+  ForEachOccurrence(services, source, match, exact == 0 ? kTextCompare : kBinaryCompare, 0, [&count](size_t) {
     ++count;
     return true;
   });
@@ -184,8 +175,7 @@ int32_t InStrEx(const TextServices& services, int32_t start, std::u16string_view
   if (match.empty()) {
     last = limit <= length + 1 ? limit : length + 1;
   } else {
-    const ComparableTexts texts = PrepareForMethod(services, source, match, method);
-    OccurrenceFinder(texts.sought).ForEach(texts.text, 0, [&last, limit](size_t pos) {
+    ForEachOccurrence(services, source, match, method, 0, [&last, limit](size_t pos) {
       if (static_cast<int64_t>(pos) + 1 > limit) return false;
       last = static_cast<int32_t>(pos + 1);
       return true;

@@ -3,7 +3,7 @@
 #include <limits>
 
 #include "frame/automation_error.h"
-#include "strings/occurrence_finder.h"
+#include "strings/case_insensitive_search.h"
 
 namespace tarn {
 
@@ -11,28 +11,6 @@ int32_t LengthOf(std::u16string_view text) {
   // A BSTR cannot hold more code units than a Long counts.
   if (text.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max())) RaiseStandardError(kErrOverflow);
   return static_cast<int32_t>(text.size());
-}
-
-ComparableTexts PrepareForMethod(const TextServices& services, std::u16string_view text, std::u16string_view sought,
-                                 int32_t method) {
-  ComparableTexts result;
-  switch (method) {
-    case kBinaryCompare:
-      result.text = text;
-      result.sought = sought;
-      break;
-    case kTextCompare:
-      // Case-insensitive matching compares the upper-cased forms; the locale's
-      // mapping is one code unit for one, so positions carry over unchanged.
-      result.text_storage = services.ToUpper(text);
-      result.sought_storage = services.ToUpper(sought);
-      result.text = result.text_storage;
-      result.sought = result.sought_storage;
-      break;
-    default:
-      RaiseStandardError(kErrInvalidCall);
-  }
-  return result;
 }
 
 int32_t FindOccurrence(const TextServices& services, std::u16string_view text, std::u16string_view sought,
@@ -43,9 +21,12 @@ int32_t FindOccurrence(const TextServices& services, std::u16string_view text, s
   if (length == 0) return 0;
   if (sought.empty()) return start <= length + 1 ? start : 0;
   if (start > length) return 0;
-  const ComparableTexts texts = PrepareForMethod(services, text, sought, method);
-  const size_t found = OccurrenceFinder(texts.sought).FindFrom(texts.text, static_cast<size_t>(start - 1));
-  return found == std::u16string_view::npos ? 0 : static_cast<int32_t>(found + 1);
+  int32_t found = 0;
+  ForEachOccurrence(services, text, sought, method, static_cast<size_t>(start - 1), [&found](size_t pos) {
+    found = static_cast<int32_t>(pos + 1);
+    return false;
+  });
+  return found;
 }
 
 std::u16string_view Mid(std::u16string_view text, int32_t position, int32_t count) {

@@ -37,16 +37,4 @@ std::u16string_view Right(std::u16string_view text, int32_t count);
 char16_t UpperCaseOf(const TextServices& services, char16_t unit);
 char16_t LowerCaseOf(const TextServices& services, char16_t unit);
 
-// Text and sought string as the comparison method sees them: unchanged for
-// binary, both upper-cased for text (the mapping keeps positions). Fails with
-// error 5 for other methods.
-struct ComparableTexts {
-  std::u16string text_storage;
-  std::u16string sought_storage;
-  std::u16string_view text;
-  std::u16string_view sought;
-};
-ComparableTexts PrepareForMethod(const TextServices& services, std::u16string_view text, std::u16string_view sought,
-                                 int32_t method);
-
 }  // namespace tarn

@@ -211,6 +211,25 @@ TEST(WordCaseSpacing, AgreesWithStepByStepOnShortTexts) {
   }
 }
 
+TEST(WordCaseSpacing, AgreesWithStepByStepOnLongerTexts) {
+  // Long enough for the block kernels; ASCII-only texts take FirstUCase's
+  // fastest path, the others its unit-by-unit one.
+  std::mt19937 rng(23);
+  for (int round = 0; round < 300; ++round) {
+    const size_t length = 50 + rng() % 700;
+    std::u16string text;
+    if (round % 2 == 0) {
+      while (text.size() < length) {
+        const unsigned pick = static_cast<unsigned>(rng() % 100);
+        text += pick < 20 ? u' ' : static_cast<char16_t>(u'!' + pick % 94);
+      }
+    } else {
+      text = RandomText(rng, length, static_cast<unsigned>(5 + rng() % 40));
+    }
+    ExpectAgreement(text, "round " + std::to_string(round));
+  }
+}
+
 TEST(WordCaseSpacing, AgreesWithStepByStepAroundTheIntegerLimit) {
   // Lengths around 32,767 with a few hundred spaces at most, so that the
   // removals of the literal models stay affordable; the spaces removed before
