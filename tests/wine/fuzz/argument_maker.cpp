@@ -294,7 +294,7 @@ void ArgumentMaker::Scalar(VARIANT& v, CallStorage& storage, int depth) {
 }
 
 void ArgumentMaker::Any(VARIANT& v, CallStorage& storage, int depth) {
-  if (depth > 1 || !Chance(4)) {
+  if (depth > 1 || !Chance(4) || (depth == 1 && !Chance(3))) {
     Scalar(v, storage, depth);
     return;
   }
@@ -307,7 +307,13 @@ void ArgumentMaker::Any(VARIANT& v, CallStorage& storage, int depth) {
     return;
   }
   VARIANT& target = storage.Target();
-  Any(target, storage, depth + 1);
+  // Now and then a reference to a reference (NULL ones included), which no
+  // well-behaved client sends but a careless one can.
+  if (Chance(8)) {
+    Any(target, storage, depth + 1);
+  } else {
+    Scalar(target, storage, depth + 1);
+  }
   const VARTYPE inner = V_VT(&target);
   if (Chance(2) || inner == VT_EMPTY || inner == VT_NULL || (inner & VT_BYREF)) {
     V_VT(&v) = VT_BYREF | VT_VARIANT;
@@ -336,7 +342,7 @@ void ArgumentMaker::ForSlot(VARTYPE type, VARIANT& v, CallStorage& storage, bool
     const VARTYPE base = static_cast<VARTYPE>(type & ~VT_BYREF);
     VARIANT& target = storage.Target();
     if (base == VT_VARIANT) {
-      Any(target, storage, 1);
+      Scalar(target, storage, 1);
       V_VT(&v) = type;
       V_VARIANTREF(&v) = &target;
       return;
@@ -459,8 +465,7 @@ std::string InvalidVariant(const VARIANT& v, bool by_reference_allowed, int dept
     case VT_INT:
     case VT_UINT:
       return {};
-    case VT_BOOL:
-      return V_BOOL(&v) == VARIANT_TRUE || V_BOOL(&v) == VARIANT_FALSE ? std::string() : "a Boolean neither True nor False";
+    case VT_BOOL:  // any value: a Boolean property hands back what a v-table client stored
     case VT_DECIMAL:
       return V_DECIMAL(&v).scale > 28 ? "a decimal with scale over 28" : std::string();
     case VT_BSTR: {

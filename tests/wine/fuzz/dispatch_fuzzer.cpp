@@ -157,6 +157,8 @@ class Fuzzer {
   void CallThroughInvoke(Entry& entry, const Member& member);
   void CallThroughVtable(Entry& entry, const Member& member);
   void StepEnumerator();
+  void CheckTargets(CallStorage& storage, const std::vector<Snapshot>& before, bool declares_out,
+                    const VARIANT* result);
   void AfterCall(Entry& entry);
   void TakeResult(const VARIANT& result);
   void SetLimits(const Entry& entry, const Member& member);
@@ -389,7 +391,10 @@ void Fuzzer::CallThroughInvoke(Entry& entry, const Member& member) {
     }
   }
   std::string described;
-  for (size_t i = args.size(); i-- > 0;) described += (described.empty() ? "" : ", ") + TypeName(V_VT(&args[i]));
+  for (size_t i = args.size(); i-- > 0;) {
+    described += (described.empty() ? "" : ", ") + TypeName(V_VT(&args[i]));
+    if ((V_VT(&args[i]) & VT_BYREF) && !V_BYREF(&args[i])) described += " NULL";
+  }
   described += "; flags " + std::to_string(flags) + ", " + std::to_string(named.size()) + " named";
   if (id != member.id) described += ", unknown id";
   Describe(entry, member, "Invoke", described);
@@ -452,17 +457,7 @@ void Fuzzer::CallThroughInvoke(Entry& entry, const Member& member) {
   for (size_t i = 0; i < args.size(); ++i) {
     if (!Same(before[i], args[i])) Violation("argument " + std::to_string(i) + " was changed in place");
   }
-  size_t k = 0;
-  for (VARIANT& target : storage.targets()) {
-    const std::string bad = InvalidVariant(target);
-    if (!bad.empty()) {
-      Violation("a by-reference argument now holds " + bad);
-      VariantInit(&target);  // not ours to free any more
-    } else if (!declares_out && k < targets_before.size() && !Same(targets_before[k], target)) {
-      Violation("a by-reference argument of a member without [out] parameters was changed");
-    }
-    ++k;
-  }
+  CheckTargets(storage, targets_before, declares_out, nullptr);
   for (VARIANT& arg : args) {
     if (!(V_VT(&arg) & VT_BYREF)) VariantClear(&arg);
   }
@@ -503,7 +498,7 @@ void Fuzzer::CallThroughVtable(Entry& entry, const Member& member) {
     declares_out = declares_out || p.out();
     maker_.ForSlot(p.type, values[i], storage, null_pointer);
     described += (described.empty() ? "" : ", ") + TypeName(V_VT(&values[i]));
-    if ((p.type & VT_BYREF) && !V_BYREF(&values[i])) described += " NULL";
+    if ((V_VT(&values[i]) & VT_BYREF) && !V_BYREF(&values[i])) described += " NULL";
   }
   Describe(entry, member, "the v-table", described);
 
@@ -559,25 +554,32 @@ void Fuzzer::CallThroughVtable(Entry& entry, const Member& member) {
   for (size_t i = 0; i < n; ++i) {
     if (!Same(before[i], values[i])) Violation("argument " + std::to_string(i) + " was changed in place");
   }
+  CheckTargets(storage, targets_before, declares_out, result);
+  for (VARIANT& v : values) {
+    if (!(V_VT(&v) & VT_BYREF)) VariantClear(&v);
+  }
+  ++reached_[entry.type->name + L"." + member.name + L"/" + std::to_wstring(member.kind)][1];
+}
+
+// By-reference targets the library changed must hold well-formed values, and
+// only members with [out] parameters may change them. `result` is skipped.
+void Fuzzer::CheckTargets(CallStorage& storage, const std::vector<Snapshot>& before, bool declares_out,
+                          const VARIANT* result) {
   size_t k = 0;
   for (VARIANT& target : storage.targets()) {
-    if (&target == result) {
-      ++k;
+    const bool changed = k < before.size() && !Same(before[k], target);
+    ++k;
+    if (&target == result || !changed) continue;
+    if (!declares_out) {
+      Violation("a by-reference argument of a member without [out] parameters was changed");
       continue;
     }
     const std::string bad = InvalidVariant(target);
     if (!bad.empty()) {
       Violation("a by-reference argument now holds " + bad);
-      VariantInit(&target);
-    } else if (!declares_out && k < targets_before.size() && !Same(targets_before[k], target)) {
-      Violation("a by-reference argument of a member without [out] parameters was changed");
+      VariantInit(&target);  // not ours to free any more
     }
-    ++k;
   }
-  for (VARIANT& v : values) {
-    if (!(V_VT(&v) & VT_BYREF)) VariantClear(&v);
-  }
-  ++reached_[entry.type->name + L"." + member.name + L"/" + std::to_wstring(member.kind)][1];
 }
 
 void Fuzzer::StepEnumerator() {
