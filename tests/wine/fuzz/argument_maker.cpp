@@ -230,12 +230,13 @@ void ArgumentMaker::Scalar(VARIANT& v, CallStorage& storage, int depth) {
                                         2.5};
       V_VT(&v) = VT_R8;
       V_R8(&v) = kDoubles[Below(std::size(kDoubles))];
-      if (small && std::isfinite(V_R8(&v)) && std::fabs(V_R8(&v)) > 5000) V_R8(&v) = 3.5;
+      // Wine converts NaN to the largest Long: not a small number either.
+      if (small && !(std::fabs(V_R8(&v)) <= 5000)) V_R8(&v) = 3.5;
       return;
     }
     case 8:
       V_VT(&v) = VT_R4;
-      V_R4(&v) = Chance(2) ? std::numeric_limits<float>::quiet_NaN() : (small ? 9.5f : 3.4e38f);
+      V_R4(&v) = small ? 9.5f : (Chance(2) ? std::numeric_limits<float>::quiet_NaN() : 3.4e38f);
       return;
     case 9:
       V_VT(&v) = VT_BOOL;
@@ -245,7 +246,7 @@ void ArgumentMaker::Scalar(VARIANT& v, CallStorage& storage, int depth) {
       static const double kDates[] = {0.0, -657434.0, 2958465.99999, 1e300, -1e300, 25569.5, 50000.0};
       V_VT(&v) = VT_DATE;
       V_DATE(&v) = Chance(6) ? std::numeric_limits<double>::quiet_NaN() : kDates[Below(std::size(kDates))];
-      if (small && std::fabs(V_DATE(&v)) > 5000) V_DATE(&v) = 2.0;
+      if (small && !(std::fabs(V_DATE(&v)) <= 5000)) V_DATE(&v) = 2.0;
       return;
     }
     case 11:
@@ -464,8 +465,8 @@ std::string InvalidVariant(const VARIANT& v, bool by_reference_allowed, int dept
     case VT_UI8:
     case VT_INT:
     case VT_UINT:
-      return {};
     case VT_BOOL:  // any value: a Boolean property hands back what a v-table client stored
+      return {};
     case VT_DECIMAL:
       return V_DECIMAL(&v).scale > 28 ? "a decimal with scale over 28" : std::string();
     case VT_BSTR: {
