@@ -121,7 +121,7 @@ BSTR ArgumentMaker::String() {
 void ArgumentMaker::Object(VARIANT& v, VARTYPE type) {
   V_VT(&v) = type;
   V_UNKNOWN(&v) = nullptr;
-  switch (Below(5)) {
+  switch (Below(6)) {
     case 0:
       return;  // Nothing
     case 1:
@@ -132,6 +132,7 @@ void ArgumentMaker::Object(VARIANT& v, VARTYPE type) {
       }
       break;
     case 3:
+    case 4:
       if (type == VT_UNKNOWN) {
         V_UNKNOWN(&v) = FakeUnknown::Create();
         return;
@@ -465,10 +466,11 @@ std::string InvalidVariant(const VARIANT& v, bool by_reference_allowed, int dept
     case VT_UI8:
     case VT_INT:
     case VT_UINT:
-    case VT_BOOL:  // any value: a Boolean property hands back what a v-table client stored
-      return {};
+    // Any Boolean or decimal: members hand back what a client stored or passed
+    // (a Boolean of 5, a decimal of scale 29), as the platform's own copy does.
+    case VT_BOOL:
     case VT_DECIMAL:
-      return V_DECIMAL(&v).scale > 28 ? "a decimal with scale over 28" : std::string();
+      return {};
     case VT_BSTR: {
       const BSTR s = V_BSTR(&v);
       if (!s) return {};
