@@ -35,7 +35,8 @@ class FuzzInput {
   }
 
   std::u16string Text(size_t most) {
-    static constexpr char16_t kAlphabet[] = u"aAbBsS  '\\/:.*?xX\t\u00e9\u00c9\u00df\u0130\u0131\u03c3\u03c2\u03a3\ufb00\u00a0";
+    static constexpr char16_t kAlphabet[] =
+        u"aAbBsS  '\\/:.*?xX\t\u00e9\u00c9\u00df\u0130\u0131\u03c3\u03c2\u03a3\ufb00\u00a0";
     const size_t length = Byte() % (most + 1);
     std::u16string text;
     for (size_t i = 0; i < length && !Exhausted(); ++i) {

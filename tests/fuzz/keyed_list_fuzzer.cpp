@@ -82,15 +82,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
       case 5: {
         const int32_t v = next_value++;
-        Require(ErrorOf([&] { fast.ReplaceValue(selector, CountedValue(v)); }) ==
-                    model.Replace(selector_key, position, v),
-                "ReplaceValue: the model's error");
+        Require(
+            ErrorOf([&] { fast.ReplaceValue(selector, CountedValue(v)); }) == model.Replace(selector_key, position, v),
+            "ReplaceValue: the model's error");
         break;
       }
       case 6: {
         std::u16string expected_key, found_key;
         const int32_t expected = model.Read(selector_key, position, &expected_value, &expected_key);
-        Require(ErrorOf([&] { value = NumberOf(fast.ReadValue(selector)); }) == expected, "ReadValue: the model's error");
+        Require(ErrorOf([&] { value = NumberOf(fast.ReadValue(selector)); }) == expected,
+                "ReadValue: the model's error");
         Require(expected || value == expected_value, "ReadValue: the model's value");
         Require(ErrorOf([&] { found_key = fast.ReadKey(selector); }) == expected, "ReadKey: the model's error");
         Require(expected || found_key == expected_key, "ReadKey: the model's key");

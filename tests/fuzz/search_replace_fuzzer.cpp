@@ -37,8 +37,7 @@ int32_t CountOverlapping(std::u16string_view text, std::u16string_view sought) {
   return count;
 }
 
-std::u16string ReplaceStepByStep(std::u16string_view data, std::u16string_view search,
-                                 std::u16string_view replace) {
+std::u16string ReplaceStepByStep(std::u16string_view data, std::u16string_view search, std::u16string_view replace) {
   if (search.empty()) return std::u16string(data);
   std::u16string out;
   size_t at = 0;
@@ -104,8 +103,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Require(count_error == 9, "CountStringInString: error 9 for an empty text or match");
   } else {
     Require(!count_error, "CountStringInString: no error");
-    const int32_t expected = exact ? CountOverlapping(text, sought)
-                                   : CountOverlapping(services.ToUpper(text), services.ToUpper(sought));
+    const int32_t expected =
+        exact ? CountOverlapping(text, sought) : CountOverlapping(services.ToUpper(text), services.ToUpper(sought));
     Require(count == expected, "CountStringInString: the plain overlapping count");
   }
 

@@ -1,7 +1,5 @@
 #include "tests/wine/fuzz/argument_maker.h"
 
-#include <oleauto.h>
-
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -13,21 +11,21 @@ namespace {
 // Characters Strings are built from: letters of several cases and scripts,
 // blanks of several kinds, quotes, path and wildcard signs, NUL and lone
 // surrogates.
-const wchar_t kCharacters[] = {L'a',    L'A',    L'b',    L'B',    L'z',    L' ',    L' ',    L'0',    L'9',
-                               L'\t',   L'\r',   L'\n',   L'\'',   L'"',    L'*',    L'?',    L'/',    L'\\',
-                               L':',    L'.',    L',',    L'-',    0x00E9,  0x00DF,  0x0130,  0x0131,  0xFB00,
-                               0x00A0,  0x3000,  0x0000,  0xD800,  0xDC00,  0xFFFF,  L'k',    L'K',    L'_'};
+const wchar_t kCharacters[] = {L'a',   L'A',   L'b',   L'B',   L'z',   L' ',   L' ',   L'0',   L'9',
+                               L'\t',  L'\r',  L'\n',  L'\'',  L'"',   L'*',   L'?',   L'/',   L'\\',
+                               L':',   L'.',   L',',   L'-',   0x00E9, 0x00DF, 0x0130, 0x0131, 0xFB00,
+                               0x00A0, 0x3000, 0x0000, 0xD800, 0xDC00, 0xFFFF, L'k',   L'K',   L'_'};
 // Keys a collection is likely to hold, so that later calls find them.
 const wchar_t* const kKeys[] = {L"a", L"A", L"b", L"key", L"Key", L"1", L"2", L"", L" a", L"k\u00e9"};
 // Texts that convert to numbers, dates or Booleans.
-const wchar_t* const kNumericTexts[] = {L"12", L"-1", L"0", L"1e400", L"3.5", L"&H10", L"True", L"1/1/2000",
-                                        L"32768", L"-2147483649", L" 7 ", L"2147483647"};
+const wchar_t* const kNumericTexts[] = {L"12",   L"-1",       L"0",     L"1e400",       L"3.5", L"&H10",
+                                        L"True", L"1/1/2000", L"32768", L"-2147483649", L" 7 ", L"2147483647"};
 // Names a lookup may try: loopback, addresses, and the reserved .invalid domain.
-const wchar_t* const kNames[] = {L"localhost",   L"127.0.0.1",   L"x.invalid", L"tarn-fuzz.invalid", L"",
-                                 L"0",           L"127.1",       L"::1",       L"192.0.2.1",         L"-1",
-                                 L"1.2.3.4.5",   L"255.255.255.255", L"a b.invalid"};
-const LONG kIntegers[] = {0, 1, -1, 2, 7, 13, 32, 65, 127, 128, 255, 256, 32767, -32768, 32768, 65535, 65536,
-                          INT_MAX, INT_MIN, 1000000, -1000000, 2147483646};
+const wchar_t* const kNames[] = {L"localhost", L"127.0.0.1",       L"x.invalid",  L"tarn-fuzz.invalid", L"",
+                                 L"0",         L"127.1",           L"::1",        L"192.0.2.1",         L"-1",
+                                 L"1.2.3.4.5", L"255.255.255.255", L"a b.invalid"};
+const LONG kIntegers[] = {0,   1,     -1,     2,     7,     13,    32,      65,      127,     128,      255,
+                          256, 32767, -32768, 32768, 65535, 65536, INT_MAX, INT_MIN, 1000000, -1000000, 2147483646};
 
 }  // namespace
 
@@ -442,8 +440,7 @@ std::string InvalidVariant(const VARIANT& v, bool by_reference_allowed, int dept
     const VARTYPE element = type & VT_TYPEMASK;
     std::string problem = InvalidArray(V_ARRAY(&v), depth);
     VARTYPE stored = VT_EMPTY;
-    if (problem.empty() && V_ARRAY(&v) && SUCCEEDED(SafeArrayGetVartype(V_ARRAY(&v), &stored)) &&
-        stored != element) {
+    if (problem.empty() && V_ARRAY(&v) && SUCCEEDED(SafeArrayGetVartype(V_ARRAY(&v), &stored)) && stored != element) {
       problem = "an array typed " + TypeName(type) + " holding " + TypeName(stored);
     }
     return problem;
@@ -509,9 +506,9 @@ bool HoldsNothing(const VARIANT& v) {
 }
 
 std::string TypeName(VARTYPE type) {
-  static const char* const kNames[] = {"Empty", "Null",  "I2",       "I4",     "R4",   "R8",  "CY",   "Date",
-                                       "BSTR",  "Dispatch", "Error", "Bool",   "Variant", "Unknown", "Decimal", "?15",
-                                       "I1",    "UI1",   "UI2",      "UI4",    "I8",   "UI8", "Int",  "UInt"};
+  static const char* const kNames[] = {"Empty", "Null",     "I2",    "I4",   "R4",      "R8",      "CY",      "Date",
+                                       "BSTR",  "Dispatch", "Error", "Bool", "Variant", "Unknown", "Decimal", "?15",
+                                       "I1",    "UI1",      "UI2",   "UI4",  "I8",      "UI8",     "Int",     "UInt"};
   const VARTYPE base = type & VT_TYPEMASK;
   std::string name = base < std::size(kNames) ? kNames[base] : std::to_string(base);
   if (type & VT_ARRAY) name = "Array(" + name + ")";

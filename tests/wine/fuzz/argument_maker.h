@@ -7,7 +7,6 @@
 #pragma once
 
 #include <windows.h>
-#include <oaidl.h>
 
 #include <cstdint>
 #include <deque>
@@ -39,10 +38,10 @@ class CallStorage {
 };
 
 struct MakerLimits {
-  AnswerLimits answers;           // also what fake objects may answer
-  bool own_objects = true;        // library objects may be passed
-  bool fake_dispatch = true;      // the fake IDispatch object may be passed
-  bool few_shapes = false;        // names only: Strings, integers, Empty, Null, missing, arrays
+  AnswerLimits answers;       // also what fake objects may answer
+  bool own_objects = true;    // library objects may be passed
+  bool fake_dispatch = true;  // the fake IDispatch object may be passed
+  bool few_shapes = false;    // names only: Strings, integers, Empty, Null, missing, arrays
 };
 
 class ArgumentMaker {

@@ -16,7 +16,6 @@
 //   tarnlib_dispatch_fuzzer --dll=PATH --bits=64|32 [--seed=N] [--calls=N]
 //                           [--watchdog=SECONDS] [--verbose] [--strict]
 #include <windows.h>
-#include <oleauto.h>
 #include <wrl/client.h>
 
 #include <algorithm>
@@ -140,7 +139,10 @@ bool IsDispatchProtocolError(HRESULT hr) {
 class Fuzzer {
  public:
   Fuzzer(const std::wstring& dll, uint64_t seed, bool verbose, bool strict)
-      : catalog_(dll), seed_(seed), random_(seed), maker_(random_, [this] { return AnyOwnObject(); }),
+      : catalog_(dll),
+        seed_(seed),
+        random_(seed),
+        maker_(random_, [this] { return AnyOwnObject(); }),
         verbose_(verbose) {
     if (strict) findings_ = PendingFindings{false, {}};
   }
@@ -214,16 +216,14 @@ bool Fuzzer::Start(HMODULE module) {
   if (window_) {
     edit_ = CreateWindowExW(0, L"EDIT", L"some text here", WS_CHILD | WS_VISIBLE, 5, 5, 200, 24, window_, nullptr,
                             nullptr, nullptr);
-    SetPropW(edit_, L"TarnLib.Name",
-             reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(AddAtomW(L"txtName(1)"))));
+    SetPropW(edit_, L"TarnLib.Name", reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(AddAtomW(L"txtName(1)"))));
     SetForegroundWindow(window_);
     SetFocus(edit_);
   }
   maker_.limits.answers.window = window_;
   for (const CreatableClass& created : catalog_.classes()) Create(created);
-  std::printf("fuzzer: seed %llu, %zu classes, %zu live objects, window %s\n",
-              static_cast<unsigned long long>(seed_), catalog_.classes().size(), entries_.size(),
-              window_ ? "yes" : "no");
+  std::printf("fuzzer: seed %llu, %zu classes, %zu live objects, window %s\n", static_cast<unsigned long long>(seed_),
+              catalog_.classes().size(), entries_.size(), window_ ? "yes" : "no");
   return entries_.size() == catalog_.classes().size();
 }
 
@@ -415,9 +415,9 @@ void Fuzzer::CallThroughInvoke(Entry& entry, const Member& member) {
   const bool want_exception = !maker_.Chance(10);
   SetErrorInfo(0, nullptr);
   g_call_started = GetTickCount64();
-  const HRESULT hr = entry.dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
-                                            want_result ? &result : nullptr, want_exception ? &exception : nullptr,
-                                            maker_.Chance(2) ? &bad_argument : nullptr);
+  const HRESULT hr =
+      entry.dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, want_result ? &result : nullptr,
+                             want_exception ? &exception : nullptr, maker_.Chance(2) ? &bad_argument : nullptr);
   g_call_started = 0;
 
   // The result.
@@ -435,7 +435,8 @@ void Fuzzer::CallThroughInvoke(Entry& entry, const Member& member) {
     if (!want_exception) {
       // Nothing to check: the caller asked for no exception information.
     } else if ((exception.scode == 0 && exception.wCode == 0) || !exception.bstrDescription ||
-               !SysStringLen(exception.bstrDescription) || !exception.bstrSource || !SysStringLen(exception.bstrSource)) {
+               !SysStringLen(exception.bstrDescription) || !exception.bstrSource ||
+               !SysStringLen(exception.bstrSource)) {
       Violation("exception information without number, description or source");
     } else if (SUCCEEDED(exception.scode)) {
       Violation("exception information with a success code");
@@ -764,10 +765,8 @@ int main(int argc, char** argv) {
   }
   char architecture[32] = "";
   GetEnvironmentVariableA("PROCESSOR_ARCHITECTURE", architecture, sizeof architecture);
-  std::printf("fuzzer: %d-bit process, PROCESSOR_ARCHITECTURE=%s\n", static_cast<int>(sizeof(void*) * 8),
-              architecture);
-  if (static_cast<int>(sizeof(void*) * 8) != bits ||
-      std::strcmp(architecture, bits == 64 ? "AMD64" : "x86") != 0) {
+  std::printf("fuzzer: %d-bit process, PROCESSOR_ARCHITECTURE=%s\n", static_cast<int>(sizeof(void*) * 8), architecture);
+  if (static_cast<int>(sizeof(void*) * 8) != bits || std::strcmp(architecture, bits == 64 ? "AMD64" : "x86") != 0) {
     std::fprintf(stderr, "expected a %d-bit process\n", bits);
     return 5;
   }

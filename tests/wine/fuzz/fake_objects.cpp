@@ -1,7 +1,5 @@
 #include "tests/wine/fuzz/fake_objects.h"
 
-#include <oleauto.h>
-
 #include <climits>
 
 namespace tarn::fuzz {
@@ -62,8 +60,8 @@ HRESULT STDMETHODCALLTYPE FakeDispatch::GetIDsOfNames(REFIID, LPOLESTR* names, U
   return random_() % 8 == 0 ? DISP_E_UNKNOWNNAME : S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE FakeDispatch::Invoke(DISPID, REFIID, LCID, WORD flags, DISPPARAMS* params,
-                                               VARIANT* result, EXCEPINFO* exception, UINT*) {
+HRESULT STDMETHODCALLTYPE FakeDispatch::Invoke(DISPID, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                               EXCEPINFO* exception, UINT*) {
   if (!params) return E_INVALIDARG;
   const unsigned pick = static_cast<unsigned>(random_() % 14);
   if (pick == 0) return DISP_E_MEMBERNOTFOUND;

@@ -1,7 +1,5 @@
 #include "tests/wine/fuzz/type_catalog.h"
 
-#include <oleauto.h>
-
 namespace tarn::fuzz {
 namespace {
 

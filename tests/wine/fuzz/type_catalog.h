@@ -4,7 +4,6 @@
 #pragma once
 
 #include <windows.h>
-#include <oaidl.h>
 #include <wrl/client.h>
 
 #include <map>
