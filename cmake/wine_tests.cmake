@@ -186,3 +186,4 @@ if(TARN_JS_TEST_NAMES)
 endif()
 
 include(cmake/docs_tests.cmake)
+include(cmake/wine_fuzz.cmake)

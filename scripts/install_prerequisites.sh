@@ -9,6 +9,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake python3
+  clang-14 libclang-rt-14-dev
   libgtest-dev googletest libicu-dev libsqlite3-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64 mingw-w64-tools
   wine wine64 libwine-dev

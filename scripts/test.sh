@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Every test: the portable core natively (plain and with address and
-# undefined-behaviour sanitizers), then both DLLs: static checks, and under
-# Wine registration, the C++ COM client and the VBScript tests, each DLL with
-# programs of its own bitness. TARN_BITS=64 or TARN_BITS=32 tests only that
+# Every test: the portable core natively (plain, with address and
+# undefined-behaviour sanitizers, and its fuzzers under libFuzzer for a
+# bounded time), then both DLLs: static checks, and under Wine registration,
+# the C++ COM client, the VBScript tests and the bad-input fuzzer, each DLL
+# with programs of its own bitness. TARN_BITS=64 or TARN_BITS=32 tests only that
 # DLL (the native tests always run).
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -10,7 +11,7 @@ cd "$root"
 "$root/scripts/install_prerequisites.sh" || exit 1
 . "$root/tests/wine/wine_env.sh"
 
-presets=(native native-sanitize)
+presets=(native native-sanitize native-fuzz)
 case "${TARN_BITS:-both}" in
   64) presets+=(mingw64) ;;
   32) presets+=(mingw32) ;;
@@ -22,6 +23,7 @@ describe() {
   case "$1" in
     native) echo "portable core, native" ;;
     native-sanitize) echo "portable core, native, address and undefined-behaviour sanitizers" ;;
+    native-fuzz) echo "portable core under libFuzzer (clang), address and undefined-behaviour sanitizers" ;;
     mingw64) echo "64-bit DLL build/mingw64/TarnLib.dll; Wine programs run by $TARN_WINE64_LOADER" ;;
     mingw32)
       if wine32_detect; then

@@ -211,6 +211,11 @@ HRESULT TakeArgument(const DispatchParam& param, VARIANTARG& arg, Slot& slot, VA
   // A reference to nothing would reach the member as a null pointer to write
   // through.
   if ((have & VT_BYREF) && !V_BYREF(&arg)) return E_INVALIDARG;
+  // Nor may a Variant reference lead to one: conversions and copies follow it.
+  if (have == (VT_BYREF | VT_VARIANT)) {
+    const VARIANT& inner = *V_VARIANTREF(&arg);
+    if ((V_VT(&inner) & VT_BYREF) && !V_BYREF(&inner)) return E_INVALIDARG;
+  }
   if (have == want) {
     pointer = &arg;  // the caller's own Variant, by value or by reference
     return S_OK;

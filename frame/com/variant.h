@@ -5,6 +5,8 @@
 
 #include <new>
 
+#include "frame/automation_error.h"
+
 namespace tarn::com {
 
 class Variant {
@@ -15,8 +17,11 @@ class Variant {
   Variant(Variant&& other) noexcept : value_(other.value_) { VariantInit(&other.value_); }
   ~Variant() { VariantClear(&value_); }
 
-  // A copy of `source`, by-reference values dereferenced.
+  // A copy of `source`, by-reference values dereferenced. A by-reference form
+  // with a NULL pointer (also one level down, behind a Variant reference) is
+  // refused with error 5 rather than followed.
   static Variant CopyOf(const VARIANT& source) {
+    if (HasNullReference(source)) RaiseStandardError(kErrInvalidCall);
     Variant v;
     const HRESULT hr = VariantCopyInd(&v.value_, const_cast<VARIANT*>(&source));
     if (hr == E_OUTOFMEMORY) throw std::bad_alloc();
@@ -35,6 +40,14 @@ class Variant {
   }
 
  private:
+  static bool HasNullReference(const VARIANT& v) noexcept {
+    if (!(V_VT(&v) & VT_BYREF)) return false;
+    if (!V_BYREF(&v)) return true;
+    if (V_VT(&v) != (VT_BYREF | VT_VARIANT)) return false;
+    const VARIANT& inner = *V_VARIANTREF(&v);
+    return (V_VT(&inner) & VT_BYREF) && !V_BYREF(&inner);
+  }
+
   VARIANT value_;
 };
 
