@@ -106,7 +106,7 @@ int wmain(int argc, wchar_t** argv) {
       path = argv[i];
     }
   }
-  if (!path) {
+  if (!path || !*path) {
     PrintUsage(stderr);
     return 2;
   }

@@ -7,11 +7,7 @@ set -u
 tool=$(wine_path "$1")
 bits=$TARN_BITS_RUN
 other=32
-other_folder=syswow64
-if [ "$bits" = 32 ]; then
-  other=64
-  other_folder=system32
-fi
+[ "$bits" = 32 ] && other=64
 failed=0
 fail() {
   echo "FAILED: $*"
@@ -31,11 +27,21 @@ run() {
 
 run 0 "^tarnlib-register (${bits}-bit): registers TarnLib.dll for the current user" '/?'
 run 0 '^usage: tarnlib-register \[/u\] <path of TarnLib.dll>' -h
+run 2 '^usage: '
 run 2 '^usage: ' ''
 run 2 'unknown option /x' /x 'C:\TarnLib.dll'
-# A system DLL of the other bitness stands for the other build's TarnLib.dll.
-other_dll=$(wine_path "$WINEPREFIX/drive_c/windows/$other_folder/kernel32.dll")
-run 1 "is a ${other}-bit DLL and this tarnlib-register.exe is ${bits}-bit; register a 32-bit DLL with the 32-bit tarnlib-register.exe (x86), a 64-bit DLL with the 64-bit one (x64)" "$other_dll"
+# The headers of a DLL of the other bitness: the tool must refuse it before loading anything.
+other_dll=$(mktemp --suffix=.dll)
+trap 'rm -f "$other_dll"' EXIT
+python3 - "$other_dll" "$other" <<'PY'
+import struct, sys
+magic = 0x20B if sys.argv[2] == '64' else 0x10B
+machine = 0x8664 if sys.argv[2] == '64' else 0x14C
+dos = b'MZ' + b'\0' * 58 + struct.pack('<I', 64)
+nt = b'PE\0\0' + struct.pack('<HHIIIHH', machine, 0, 0, 0, 0, 240 if magic == 0x20B else 224, 0x2102)
+open(sys.argv[1], 'wb').write(dos + nt + struct.pack('<H', magic) + b'\0' * 256)
+PY
+run 1 "is a ${other}-bit DLL and this tarnlib-register.exe is ${bits}-bit; register a 32-bit DLL with the 32-bit tarnlib-register.exe (x86), a 64-bit DLL with the 64-bit one (x64)" "$(wine_path "$other_dll")"
 run 1 'cannot load .*missing.dll (error 126)' 'C:\missing.dll'
 
 # The version information, read from the file's resource as Windows reads it.
