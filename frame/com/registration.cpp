@@ -155,7 +155,7 @@ std::wstring PlatformKey(const LibraryIdentity& lib, LCID lcid, SYSKIND kind) {
 
 // Whether the other bitness's DLL is registered in the same classes root.
 // ProgIDs and the TypeLib key are shared by the 32- and 64-bit views of the
-// registry; the CLSID and Interface keys are not.
+// registry; CLSID keys are not.
 bool OtherBitnessRegistered(const LibraryIdentity& lib) {
   const SYSKIND other = OtherSyskind(lib.syskind);
   return KeyExists(PlatformKey(lib, lib.lcid, other)) || KeyExists(PlatformKey(lib, LOCALE_NEUTRAL, other));
@@ -198,16 +198,21 @@ HRESULT RemoveVersionKeyIfUnused(const LibraryIdentity& lib) {
 }
 
 // Removes this bitness's registration of the type library. The locale-neutral
-// entry is ours to remove; UnRegisterTypeLib removes the locale's entry, the
-// interfaces of this view and, when no other locale or bitness is left, the
-// version and library keys.
-HRESULT UnregisterTypeLibrary(const LibraryIdentity& lib) {
-  const std::wstring neutral = PlatformKey(lib, LOCALE_NEUTRAL, lib.syskind);
-  if (KeyExists(neutral)) {
-    const LSTATUS status = RegDeleteKeyW(HKEY_CLASSES_ROOT, neutral.c_str());
+// entry is ours to remove. While the other bitness is registered only this
+// bitness's entries go: the interface keys are the same for both (and
+// RegisterTypeLib writes them into both registry views), so they stay with the
+// version key. Otherwise UnRegisterTypeLib removes the locale's entry, the
+// interfaces and, when no other locale is left, the version and library keys.
+HRESULT UnregisterTypeLibrary(const LibraryIdentity& lib, bool other_registered) {
+  for (const LCID lcid : {LCID{LOCALE_NEUTRAL}, lib.lcid}) {
+    if (lcid == lib.lcid && !other_registered) break;
+    const std::wstring entry = PlatformKey(lib, lcid, lib.syskind);
+    if (!KeyExists(entry)) continue;
+    const LSTATUS status = RegDeleteKeyW(HKEY_CLASSES_ROOT, entry.c_str());
     if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
-    DeleteIfEmpty(lib.version_key + L"\\0");
+    DeleteIfEmpty(lib.version_key + L"\\" + HexText(lcid));
   }
+  if (other_registered) return S_OK;
   // Nothing registered is nothing to remove, not a failure; a version key
   // that no locale of either bitness uses any more is left over, and goes.
   if (!KeyExists(PlatformKey(lib, lib.lcid, lib.syskind))) return RemoveVersionKeyIfUnused(lib);
@@ -257,7 +262,7 @@ HRESULT UnregisterServer() noexcept {
     if (SUCCEEDED(hr)) {
       hr = ForEachClass(library, [&](const ClassEntry& entry) { return UnregisterClass(lib, entry, keep_shared); });
     }
-    if (SUCCEEDED(hr)) hr = UnregisterTypeLibrary(lib);
+    if (SUCCEEDED(hr)) hr = UnregisterTypeLibrary(lib, keep_shared);
     library->Release();
     return hr;
   } catch (...) {

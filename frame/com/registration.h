@@ -7,9 +7,10 @@
 // library, so the list is the IDL's.
 //
 // The 32- and 64-bit DLLs register side by side: each type library names its
-// own target system (win32 or win64 entries), CLSID and Interface keys live in
-// each bitness's registry view, and the keys both views share (ProgIDs, the
-// type library's version key) are removed only with the last bitness.
+// own target system (win32 or win64 entries) and CLSID keys live in each
+// bitness's registry view; the keys both bitnesses use (ProgIDs, the type
+// library's version key, the interfaces, which are the same for both) are
+// removed only with the last bitness.
 #pragma once
 
 #include <windows.h>

@@ -80,3 +80,30 @@ deploy_client() {
     sed "s/^/  [client $bits] /"
   return "$status"
 }
+
+# deploy_snapshot MANIFEST HIVE: the keys and values of a registry file of the
+# prefix (system.reg or user.reg) that name the library, relative to the
+# classes root with both registry views merged, one "key | value" line each,
+# sorted. Stops the
+# wineserver first, which writes the registry out.
+deploy_snapshot() {
+  wine_stop
+  python3 - "$WINEPREFIX/$2" "$(deploy_guids "$1" | tr '\n' ' ')" <<'PY'
+import re, sys
+names = [g.lower() for g in sys.argv[2].split()] + ['\\\\tarnlib.']
+lines, key = [], None
+for raw in open(sys.argv[1], encoding='utf-8', errors='replace'):
+    raw = raw.rstrip('\n')
+    section = re.match(r'^\[(.*)\] \d+', raw)
+    if section:
+        path = section.group(1)
+        key = path if any(n in ('\\\\' + path).lower() for n in names) else None
+        if key:
+            # Both views merged: Wine's RegisterTypeLib writes the interfaces into both.
+            key = re.sub(r'^Software\\\\Classes\\\\(Wow6432Node\\\\)?', '', key)
+            lines.append('%s |' % key)
+    elif key and raw and not raw.startswith('#'):
+        lines.append('%s | %s' % (key, raw))
+print('\n'.join(sorted(set(lines))))
+PY
+}

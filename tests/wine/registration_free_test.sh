@@ -51,13 +51,19 @@ failed=0
 deploy_client "$bits" "$app/$client_name" || { echo "apartment client failed beside its manifest"; failed=1; }
 deploy_vbs "$bits" "$script" "$(wine_path "$app/cscript.exe")" || { echo "cscript failed beside its manifest"; failed=1; }
 
-# Wine's marshaler writes the type library's keys into the registry on the
-# first proxy it builds under a manifest: what it wrote is removed (it is no
-# registration of ours), anything else would be a leftover.
-libid=$(grep -m 1 -o 'tlbid="{[^}]*}"' "$manifest" | sed 's/tlbid="\(.*\)"/\1/')
+# Wine's marshaler registers the type library (its TypeLib and Interface
+# keys) on the first proxy it builds under a manifest. That is Wine's doing,
+# not a registration of ours: it is removed, and anything else that names the
+# library (a class, a ProgID) would be a leftover.
 wine_bits "$bits"
-for view in 64 32; do
-  wine_run 60 reg.exe delete "HKCR\\TypeLib\\$libid" /f "/reg:$view" >/dev/null 2>&1
+keys=("HKCR\\TypeLib\\$(grep -m 1 -o 'tlbid="{[^}]*}"' "$manifest" | sed 's/tlbid="\(.*\)"/\1/')")
+for iid in $(grep -o ' iid="{[^}]*}"' "$manifest" | sed 's/ iid="\(.*\)"/\1/'); do
+  keys+=("HKCR\\Interface\\$iid")
+done
+for key in "${keys[@]}"; do
+  for view in 64 32; do
+    wine_run 60 reg.exe delete "$key" /f "/reg:$view" >/dev/null 2>&1
+  done
 done
 deploy_leftovers "$manifest" || { echo "registration-free use wrote registry keys"; failed=1; }
 [ $failed = 0 ] && echo "registration-free: the client and cscript used every class through the manifest"

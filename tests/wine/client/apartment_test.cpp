@@ -399,21 +399,24 @@ void ExpectSame(const std::vector<std::wstring>& got, const std::vector<std::wst
   }
 }
 
+struct ApartmentStart {
+  DWORD model;
+  const std::function<void()>* body;
+};
+
+DWORD WINAPI ApartmentThread(void* parameter) {
+  const auto* start = static_cast<ApartmentStart*>(parameter);
+  if (FAILED(CoInitializeEx(nullptr, start->model))) return 1;
+  (*start->body)();
+  CoUninitialize();
+  return 0;
+}
+
 // Runs `body` in a new thread of the given apartment while this thread keeps
 // serving calls to its own objects.
 void RunInApartment(DWORD model, const std::function<void()>& body) {
-  struct Start {
-    DWORD model;
-    const std::function<void()>* body;
-  } start{model, &body};
-  const auto entry = [](void* parameter) -> DWORD {
-    const auto* s = static_cast<Start*>(parameter);
-    if (FAILED(CoInitializeEx(nullptr, s->model))) return 1;
-    (*s->body)();
-    CoUninitialize();
-    return 0;
-  };
-  HANDLE thread = CreateThread(nullptr, 0, entry, &start, 0, nullptr);
+  ApartmentStart start{model, &body};
+  HANDLE thread = CreateThread(nullptr, 0, ApartmentThread, &start, 0, nullptr);
   ASSERT_NE(thread, nullptr);
   DWORD index = 0;
   const HRESULT waited = CoWaitForMultipleHandles(0, 120000, 1, &thread, &index);

@@ -147,20 +147,21 @@ std::wstring ReadValue(const std::wstring& path, const wchar_t* name) {
   return data;
 }
 
-// Keys of one registry view (the 32- and 64-bit views each have their own)
-// and keys both views share, which stay while the other bitness is registered.
+// Keys of one registry view (the 32- and 64-bit views each have their own
+// classes) and keys both bitnesses use, which stay while the other bitness is
+// registered: ProgIDs, the type library and the interfaces (the same for both).
 std::vector<std::wstring> OwnViewKeys() {
   std::vector<std::wstring> keys;
-  for (const IID* iid : {&IID__StringFunction, &IID__GeneralUtility, &IID_clsExItem, &IID__ExCollection, &IID__Network,
-                         &IID__TimeUtility, &IID__CRegSettings}) {
-    keys.push_back(L"Interface\\" + GuidText(*iid));
-  }
   for (const auto& row : kClasses) keys.push_back(L"CLSID\\" + GuidText(*row.clsid));
   return keys;
 }
 
 std::vector<std::wstring> SharedKeys() {
   std::vector<std::wstring> keys = {L"TypeLib\\" + GuidText(LIBID_TarnLib)};
+  for (const IID* iid : {&IID__StringFunction, &IID__GeneralUtility, &IID_clsExItem, &IID__ExCollection, &IID__Network,
+                         &IID__TimeUtility, &IID__CRegSettings}) {
+    keys.push_back(L"Interface\\" + GuidText(*iid));
+  }
   for (const auto& row : kClasses) {
     keys.push_back(std::wstring(L"TarnLib.") + row.name);
     keys.push_back(std::wstring(L"TarnLib.") + row.name + L".11");
@@ -270,9 +271,10 @@ TEST(Registration, SharedKeysStayWhileTheOtherBitnessIsRegistered) {
   ASSERT_EQ(DllExport<Entry>("DllUnregisterServer")(), S_OK);
   EXPECT_TRUE(KeyExists(other));
 
-  // The other bitness unregistered (its entry removed): the last unregistration takes the shared keys.
-  RegDeleteKeyW(HKEY_CLASSES_ROOT, other.c_str());
-  RegDeleteKeyW(HKEY_CLASSES_ROOT, (L"TypeLib\\" + GuidText(LIBID_TarnLib) + L"\\b.0\\409").c_str());
+  // The other bitness gone (its entry removed), this one registered alone:
+  // its unregistration is the last and takes the shared keys too.
+  ASSERT_EQ(RegDeleteKeyW(HKEY_CLASSES_ROOT, other.c_str()), ERROR_SUCCESS);
+  ASSERT_EQ(DllExport<Entry>("DllRegisterServer")(), S_OK);
   ASSERT_EQ(DllExport<Entry>("DllUnregisterServer")(), S_OK);
   for (const auto& shared : SharedKeys()) EXPECT_FALSE(KeyExists(shared)) << std::string(shared.begin(), shared.end());
 
