@@ -40,7 +40,14 @@ fi
 wine_bits "$bits"
 wine_run 120 "$(wine_path "$tool")" /u "$(wine_path "$dll")" || fail "per-user unregistration"
 deploy_leftovers "$manifest" || fail "per-user unregistration left keys behind"
-[ -z "$machine_after_user" ] || fail "per-user registration wrote machine keys: $machine_after_user"
+# Wine's RegisterTypeLib writes the interfaces into the other registry view of
+# the machine too, past the redirection to the user's classes (removed again
+# by /u, as checked above); any other machine key would be ours.
+if [ -n "$machine_after_user" ]; then
+  ours=$(printf '%s\n' "$machine_after_user" | grep -v '^Interface\\\\{')
+  [ -z "$ours" ] || fail "per-user registration wrote machine keys: $ours"
+  echo "note: Wine's RegisterTypeLib also wrote $(printf '%s\n' "$machine_after_user" | grep -c ' |$') interface keys for the machine"
+fi
 
 deploy_start || exit 1
 wine_bits "$bits"
