@@ -16,7 +16,8 @@ add_dependencies(tarnlib_apartment_tests TarnLib tarn_manifest)
 add_test(NAME apartment_tests_regsvr32
          COMMAND ${TARN_WINE_PREFIX_RUN} ${TARN_TEST_SCRIPTS}/run_wine_program.sh
                  $<TARGET_FILE:tarnlib_apartment_tests> --bits=${TARN_BITS})
-set_tests_properties(apartment_tests_regsvr32 PROPERTIES FIXTURES_REQUIRED "wine;registered" RESOURCE_LOCK registry)
+set_tests_properties(apartment_tests_regsvr32 PROPERTIES FIXTURES_REQUIRED "wine;registered" RESOURCE_LOCK registry
+                                                     SKIP_RETURN_CODE ${TARN_SKIP} TIMEOUT 900)
 
 # The rest run in a prefix of their own where nothing of the library is
 # registered before and after each test (tests/wine/deploy_env.sh).
@@ -43,4 +44,4 @@ set_tests_properties(${TARN_DEPLOY_TESTS} PROPERTIES SKIP_RETURN_CODE ${TARN_SKI
 # Version information and help of the per-user registration tool.
 add_test(NAME register_tool_messages
          COMMAND ${TARN_WINE_PREFIX_RUN} ${TARN_TEST_SCRIPTS}/register_tool_test.sh $<TARGET_FILE:tarnlib-register>)
-set_tests_properties(register_tool_messages PROPERTIES FIXTURES_REQUIRED wine SKIP_RETURN_CODE ${TARN_SKIP})
+set_tests_properties(register_tool_messages PROPERTIES FIXTURES_REQUIRED wine SKIP_RETURN_CODE ${TARN_SKIP} TIMEOUT 300)

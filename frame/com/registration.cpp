@@ -71,8 +71,8 @@ HRESULT ForEachClass(ITypeLib* library, Visit&& visit) {
 struct LibraryIdentity {
   std::wstring name;
   std::wstring libid;
-  std::wstring version;  // "11.0"
-  std::wstring major;    // "11"
+  std::wstring version;      // "11.0"
+  std::wstring major;        // "11"
   std::wstring version_key;  // TypeLib\{LIBID}\b.0: versions are registered in hexadecimal
   GUID guid{};
   WORD major_number = 0;

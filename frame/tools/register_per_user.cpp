@@ -61,7 +61,8 @@ int ImageBits(const wchar_t* path) {
   if (file.file == INVALID_HANDLE_VALUE) return 0;
   IMAGE_DOS_HEADER dos{};
   DWORD read = 0;
-  if (!ReadFile(file.file, &dos, sizeof dos, &read, nullptr) || read != sizeof dos || dos.e_magic != IMAGE_DOS_SIGNATURE)
+  if (!ReadFile(file.file, &dos, sizeof dos, &read, nullptr) || read != sizeof dos ||
+      dos.e_magic != IMAGE_DOS_SIGNATURE)
     return 0;
   if (SetFilePointer(file.file, dos.e_lfanew, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return 0;
   struct {
@@ -72,9 +73,12 @@ int ImageBits(const wchar_t* path) {
   if (!ReadFile(file.file, &nt, sizeof nt, &read, nullptr) || read != sizeof nt || nt.signature != IMAGE_NT_SIGNATURE)
     return 0;
   switch (nt.optional_magic) {
-    case IMAGE_NT_OPTIONAL_HDR32_MAGIC: return 32;
-    case IMAGE_NT_OPTIONAL_HDR64_MAGIC: return 64;
-    default: return 0;
+    case IMAGE_NT_OPTIONAL_HDR32_MAGIC:
+      return 32;
+    case IMAGE_NT_OPTIONAL_HDR64_MAGIC:
+      return 64;
+    default:
+      return 0;
   }
 }
 

@@ -10,9 +10,8 @@
 // and beside an application manifest that names the side-by-side assembly.
 //
 // Usage: tarnlib_apartment_tests [--bits=32|64] [--trace] [gtest options]
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 #include <wrl/client.h>
 
 #include <cstdio>
@@ -464,8 +463,8 @@ struct MarshalledObjects {
       IStream* stream = std::exchange(streams[at++], nullptr);
       if (!stream) return;
       using Interface = std::remove_reference_t<decltype(*target.Get())>;
-      const HRESULT hr = CoGetInterfaceAndReleaseStream(stream, __uuidof(Interface),
-                                                        reinterpret_cast<void**>(target.GetAddressOf()));
+      const HRESULT hr =
+          CoGetInterfaceAndReleaseStream(stream, __uuidof(Interface), reinterpret_cast<void**>(target.GetAddressOf()));
       EXPECT_EQ(hr, S_OK) << "unmarshalling interface " << at << ": " << Narrow(Hex(hr));
       EXPECT_NE(static_cast<IUnknown*>(target.Get()), original) << "interface " << at << " arrived unmarshalled";
     };

@@ -227,8 +227,8 @@ TEST(Registration, UnregisterRemovesExactlyWhatRegisterWrote) {
   for (const wchar_t* locale : {L"409", L"0"}) EXPECT_FALSE(KeyExists(TypeLibEntry(locale, kOwnBits))) << locale;
   for (const auto& key : SharedKeys()) {
     EXPECT_EQ(KeyExists(key), other_registered)
-        << std::string(key.begin(), key.end()) << (other_registered ? " removed while the other bitness needs it"
-                                                                    : " left behind");
+        << std::string(key.begin(), key.end())
+        << (other_registered ? " removed while the other bitness needs it" : " left behind");
   }
   EXPECT_EQ(KeyExists(TypeLibEntry(L"409", kOtherBits)), other_registered);
   EXPECT_TRUE(KeyExists(L"TarnLib.Neighbour"));
