@@ -12,11 +12,18 @@ find_path(TARN_STDOLE_DIR stdole2.tlb PATHS /usr/lib/x86_64-linux-gnu/wine/x86_6
 # The IDL is the single source: widl makes the type library, the header and the
 # GUID definitions; a build step adds what widl cannot express.
 set(TARN_IDL ${PROJECT_SOURCE_DIR}/frame/TarnLib.idl)
+# Each DLL's type library names its own target system (SYS_WIN32 or SYS_WIN64),
+# so that the two bitnesses register side by side (win32 and win64 keys).
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(TARN_WIDL_TARGET --win64)
+else()
+  set(TARN_WIDL_TARGET --win32)
+endif()
 add_custom_command(
   OUTPUT ${TARN_GENERATED}/TarnLib_widl.tlb ${TARN_GENERATED}/TarnLib_h.h ${TARN_GENERATED}/TarnLib_i.c
-  COMMAND ${TARN_WIDL} --win32 -I ${TARN_WINE_IDL_DIR} -L ${TARN_STDOLE_DIR}
+  COMMAND ${TARN_WIDL} ${TARN_WIDL_TARGET} -I ${TARN_WINE_IDL_DIR} -L ${TARN_STDOLE_DIR}
           -t -o ${TARN_GENERATED}/TarnLib_widl.tlb ${TARN_IDL}
-  COMMAND ${TARN_WIDL} --win32 -I ${TARN_WINE_IDL_DIR} -L ${TARN_STDOLE_DIR}
+  COMMAND ${TARN_WIDL} ${TARN_WIDL_TARGET} -I ${TARN_WINE_IDL_DIR} -L ${TARN_STDOLE_DIR}
           -h -H ${TARN_GENERATED}/TarnLib_h.h -u -U ${TARN_GENERATED}/TarnLib_i.c ${TARN_IDL}
   DEPENDS ${TARN_IDL}
   COMMENT "widl: type library, header and GUIDs from TarnLib.idl")
@@ -77,6 +84,10 @@ set_source_files_properties(frame/TarnLib.rc PROPERTIES
   OBJECT_DEPENDS "${TARN_GENERATED}/TarnLib.tlb;${TARN_GENERATED}/iid_resources.rc")
 target_include_directories(TarnLib PRIVATE ${TARN_GENERATED})
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I ${TARN_GENERATED}")
+# The version information names the bitness of each build.
+math(EXPR TARN_POINTER_BITS "${CMAKE_SIZEOF_VOID_P} * 8")
+set_property(SOURCE frame/TarnLib.rc frame/tools/register_per_user.rc APPEND PROPERTY COMPILE_DEFINITIONS
+             TARN_BITS=${TARN_POINTER_BITS})
 target_link_libraries(TarnLib PRIVATE tarn_core tarn_guids oleaut32 ole32 uuid advapi32 bcrypt user32)
 # The C++ runtime is linked in: the DLL needs only system DLLs.
 target_link_options(TarnLib PRIVATE -static -static-libgcc -static-libstdc++ $<$<CONFIG:Release>:-s>)
@@ -94,7 +105,7 @@ target_sources(TarnLib PRIVATE
 )
 
 # Per-user registration without administrator rights.
-add_executable(tarnlib-register frame/tools/register_per_user.cpp)
+add_executable(tarnlib-register frame/tools/register_per_user.cpp frame/tools/register_per_user.rc)
 target_link_options(tarnlib-register PRIVATE -municode -static)
 target_link_libraries(tarnlib-register PRIVATE oleaut32 ole32 advapi32)
 
@@ -105,3 +116,18 @@ add_executable(tarnlib_dispatch_profile bench/wine/dispatch_profile.cpp)
 target_include_directories(tarnlib_dispatch_profile PRIVATE ${TARN_GENERATED})
 target_link_libraries(tarnlib_dispatch_profile PRIVATE tarn_guids oleaut32 ole32 uuid)
 target_link_options(tarnlib_dispatch_profile PRIVATE -static)
+
+# Registration-free use: the assembly manifest of TarnLib.dll, beside it, from the IDL.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(TARN_MANIFEST_ARCH amd64)
+else()
+  set(TARN_MANIFEST_ARCH x86)
+endif()
+add_custom_command(
+  OUTPUT ${CMAKE_BINARY_DIR}/TarnLib.manifest
+  COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/frame/tools/assembly_manifest.py
+          ${TARN_IDL} ${PROJECT_VERSION} ${TARN_MANIFEST_ARCH} ${CMAKE_BINARY_DIR}/TarnLib.manifest
+  DEPENDS ${TARN_IDL} ${PROJECT_SOURCE_DIR}/frame/tools/assembly_manifest.py
+  COMMENT "Assembly manifest of TarnLib.dll from TarnLib.idl")
+add_custom_target(tarn_manifest ALL DEPENDS ${CMAKE_BINARY_DIR}/TarnLib.manifest)
+include(cmake/deployment_tests.cmake)

@@ -71,17 +71,41 @@ HRESULT ForEachClass(ITypeLib* library, Visit&& visit) {
 struct LibraryIdentity {
   std::wstring name;
   std::wstring libid;
-  std::wstring version;  // "11.0"
-  std::wstring major;    // "11"
+  std::wstring version;      // "11.0"
+  std::wstring major;        // "11"
+  std::wstring version_key;  // TypeLib\{LIBID}\b.0: versions are registered in hexadecimal
+  GUID guid{};
+  WORD major_number = 0;
+  WORD minor_number = 0;
+  LCID lcid = 0;
+  SYSKIND syskind = SYS_WIN32;
 };
+
+const wchar_t* SyskindName(SYSKIND kind) { return kind == SYS_WIN64 ? L"win64" : L"win32"; }
+
+// The other bitness's target system: the one whose registration may share our keys.
+SYSKIND OtherSyskind(SYSKIND kind) { return kind == SYS_WIN64 ? SYS_WIN32 : SYS_WIN64; }
+
+std::wstring HexText(unsigned value) {
+  wchar_t text[16];
+  swprintf(text, 16, L"%x", value);
+  return text;
+}
 
 HRESULT IdentityOf(ITypeLib* library, LibraryIdentity& identity) {
   TLIBATTR* attr = nullptr;
   HRESULT hr = library->GetLibAttr(&attr);
   if (FAILED(hr)) return hr;
+  identity.guid = attr->guid;
   identity.libid = GuidText(attr->guid);
+  identity.major_number = attr->wMajorVerNum;
+  identity.minor_number = attr->wMinorVerNum;
+  identity.lcid = attr->lcid;
+  identity.syskind = attr->syskind;
   identity.major = std::to_wstring(attr->wMajorVerNum);
   identity.version = identity.major + L"." + std::to_wstring(attr->wMinorVerNum);
+  identity.version_key =
+      L"TypeLib\\" + identity.libid + L"\\" + HexText(attr->wMajorVerNum) + L"." + HexText(attr->wMinorVerNum);
   library->ReleaseTLibAttr(attr);
   Bstr name;
   hr = library->GetDocumentation(-1, name.put(), nullptr, nullptr, nullptr);
@@ -118,13 +142,81 @@ HRESULT RegisterClass(const LibraryIdentity& lib, const ClassEntry& entry, const
   return S_OK;
 }
 
-HRESULT UnregisterClass(const LibraryIdentity& lib, const ClassEntry& entry) {
+bool KeyExists(const std::wstring& subkey) {
+  RegistryKey key;
+  return RegOpenKeyExW(HKEY_CLASSES_ROOT, subkey.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+}
+
+// TypeLib\{LIBID}\b.0\<lcid>\win32|win64: where one bitness's registration of
+// the type library lives for one locale.
+std::wstring PlatformKey(const LibraryIdentity& lib, LCID lcid, SYSKIND kind) {
+  return lib.version_key + L"\\" + HexText(lcid) + L"\\" + SyskindName(kind);
+}
+
+// Whether the other bitness's DLL is registered in the same classes root.
+// ProgIDs and the TypeLib key are shared by the 32- and 64-bit views of the
+// registry; CLSID keys are not.
+bool OtherBitnessRegistered(const LibraryIdentity& lib) {
+  const SYSKIND other = OtherSyskind(lib.syskind);
+  return KeyExists(PlatformKey(lib, lib.lcid, other)) || KeyExists(PlatformKey(lib, LOCALE_NEUTRAL, other));
+}
+
+HRESULT UnregisterClass(const LibraryIdentity& lib, const ClassEntry& entry, bool keep_shared) {
   const std::wstring progid = lib.name + L"." + entry.name;
-  for (const std::wstring& key : {L"CLSID\\" + entry.clsid, progid, progid + L"." + lib.major}) {
-    const HRESULT hr = DeleteTree(key);
+  HRESULT hr = DeleteTree(L"CLSID\\" + entry.clsid);
+  if (FAILED(hr) || keep_shared) return hr;
+  for (const std::wstring& key : {progid, progid + L"." + lib.major}) {
+    hr = DeleteTree(key);
     if (FAILED(hr)) return hr;
   }
   return S_OK;
+}
+
+// Deletes `subkey` when it has no subkeys left (RegDeleteKey refuses otherwise).
+void DeleteIfEmpty(const std::wstring& subkey) { RegDeleteKeyW(HKEY_CLASSES_ROOT, subkey.c_str()); }
+
+// Deletes the type library's version key when it holds nothing but its
+// FLAGS and HELPDIR subkeys, and the library key when that was its last version.
+HRESULT RemoveVersionKeyIfUnused(const LibraryIdentity& lib) {
+  {
+    RegistryKey version;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, lib.version_key.c_str(), 0, KEY_READ, version.put()) != ERROR_SUCCESS) {
+      return S_OK;
+    }
+    wchar_t name[256];
+    for (DWORD i = 0;; ++i) {
+      DWORD length = 256;
+      const LSTATUS status = RegEnumKeyExW(version.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr);
+      if (status == ERROR_NO_MORE_ITEMS) break;
+      if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
+      if (_wcsicmp(name, L"FLAGS") != 0 && _wcsicmp(name, L"HELPDIR") != 0) return S_OK;  // still in use
+    }
+  }
+  const HRESULT hr = DeleteTree(lib.version_key);
+  if (SUCCEEDED(hr)) DeleteIfEmpty(L"TypeLib\\" + lib.libid);
+  return hr;
+}
+
+// Removes this bitness's registration of the type library. The locale-neutral
+// entry is ours to remove. While the other bitness is registered only this
+// bitness's entries go: the interface keys are the same for both (and
+// RegisterTypeLib writes them into both registry views), so they stay with the
+// version key. Otherwise UnRegisterTypeLib removes the locale's entry, the
+// interfaces and, when no other locale is left, the version and library keys.
+HRESULT UnregisterTypeLibrary(const LibraryIdentity& lib, bool other_registered) {
+  for (const LCID lcid : {LCID{LOCALE_NEUTRAL}, lib.lcid}) {
+    if (lcid == lib.lcid && !other_registered) break;
+    const std::wstring entry = PlatformKey(lib, lcid, lib.syskind);
+    if (!KeyExists(entry)) continue;
+    const LSTATUS status = RegDeleteKeyW(HKEY_CLASSES_ROOT, entry.c_str());
+    if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
+    DeleteIfEmpty(lib.version_key + L"\\" + HexText(lcid));
+  }
+  if (other_registered) return S_OK;
+  // Nothing registered is nothing to remove, not a failure; a version key
+  // that no locale of either bitness uses any more is left over, and goes.
+  if (!KeyExists(PlatformKey(lib, lib.lcid, lib.syskind))) return RemoveVersionKeyIfUnused(lib);
+  return UnRegisterTypeLib(lib.guid, lib.major_number, lib.minor_number, lib.lcid, lib.syskind);
 }
 
 }  // namespace
@@ -141,6 +233,11 @@ HRESULT RegisterServer() noexcept {
     hr = IdentityOf(library, lib);
     // Writes the type library and its interfaces, marshalled through the type library.
     if (SUCCEEDED(hr)) hr = RegisterTypeLib(library, path, nullptr);
+    // The type-library marshaler looks the library up for the neutral locale
+    // (LoadRegTypeLib with locale 0), and so do clients that ask for no
+    // particular locale; without this entry calls from another apartment fail
+    // with E_NOINTERFACE. The library's own locale stays registered as well.
+    if (SUCCEEDED(hr)) hr = SetValue(HKEY_CLASSES_ROOT, PlatformKey(lib, LOCALE_NEUTRAL, lib.syskind), nullptr, path);
     if (SUCCEEDED(hr)) {
       hr = ForEachClass(library, [&](const ClassEntry& entry) { return RegisterClass(lib, entry, path); });
     }
@@ -160,23 +257,12 @@ HRESULT UnregisterServer() noexcept {
     if (FAILED(hr)) return hr;
     LibraryIdentity lib;
     hr = IdentityOf(library, lib);
-    if (SUCCEEDED(hr)) hr = ForEachClass(library, [&](const ClassEntry& entry) { return UnregisterClass(lib, entry); });
+    // The shared keys stay while the other bitness still needs them.
+    const bool keep_shared = SUCCEEDED(hr) && OtherBitnessRegistered(lib);
     if (SUCCEEDED(hr)) {
-      TLIBATTR* attr = nullptr;
-      hr = library->GetLibAttr(&attr);
-      if (SUCCEEDED(hr)) {
-        // Nothing registered is nothing to remove, not a failure.
-        RegistryKey registered;
-        // Type library versions are registered in hexadecimal ("b.0" for 11.0).
-        wchar_t version[16];
-        swprintf(version, 16, L"%x.%x", attr->wMajorVerNum, attr->wMinorVerNum);
-        const std::wstring key = L"TypeLib\\" + lib.libid + L"\\" + version;
-        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, registered.put()) == ERROR_SUCCESS) {
-          hr = UnRegisterTypeLib(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum, attr->lcid, attr->syskind);
-        }
-        library->ReleaseTLibAttr(attr);
-      }
+      hr = ForEachClass(library, [&](const ClassEntry& entry) { return UnregisterClass(lib, entry, keep_shared); });
     }
+    if (SUCCEEDED(hr)) hr = UnregisterTypeLibrary(lib, keep_shared);
     library->Release();
     return hr;
   } catch (...) {

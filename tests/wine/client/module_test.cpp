@@ -69,6 +69,11 @@ TEST(Resources, VersionInformation) {
   EXPECT_EQ(fixed->dwFileVersionLS, 0x00000003u);
   EXPECT_EQ(fixed->dwProductVersionMS, 0x00000004u);
   EXPECT_EQ(fixed->dwProductVersionLS, 0x00000003u);
+  const std::wstring bits = sizeof(void*) == 8 ? L"64-bit" : L"32-bit";
+  EXPECT_EQ(VersionString(block, L"FileDescription"), L"Tarn General Utility Library (" + bits + L")");
+  EXPECT_EQ(VersionString(block, L"CompanyName"), L"The TarnLib authors");
+  EXPECT_EQ(VersionString(block, L"LegalCopyright"), L"Copyright (c) 2026 The TarnLib authors. MIT License.");
+  EXPECT_NE(VersionString(block, L"Comments").find(L"OLE Automation"), std::wstring::npos);
   EXPECT_EQ(VersionString(block, L"ProductName"), L"TarnLib");
   EXPECT_EQ(VersionString(block, L"InternalName"), L"TarnLib");
   EXPECT_EQ(VersionString(block, L"OriginalFilename"), L"TarnLib.dll");
@@ -142,20 +147,35 @@ std::wstring ReadValue(const std::wstring& path, const wchar_t* name) {
   return data;
 }
 
-// Every key registration writes for the library, its interfaces and classes.
-std::vector<std::wstring> RegisteredKeys() {
+// Keys of one registry view (the 32- and 64-bit views each have their own
+// classes) and keys both bitnesses use, which stay while the other bitness is
+// registered: ProgIDs, the type library and the interfaces (the same for both).
+std::vector<std::wstring> OwnViewKeys() {
+  std::vector<std::wstring> keys;
+  for (const auto& row : kClasses) keys.push_back(L"CLSID\\" + GuidText(*row.clsid));
+  return keys;
+}
+
+std::vector<std::wstring> SharedKeys() {
   std::vector<std::wstring> keys = {L"TypeLib\\" + GuidText(LIBID_TarnLib)};
   for (const IID* iid : {&IID__StringFunction, &IID__GeneralUtility, &IID_clsExItem, &IID__ExCollection, &IID__Network,
                          &IID__TimeUtility, &IID__CRegSettings}) {
     keys.push_back(L"Interface\\" + GuidText(*iid));
   }
   for (const auto& row : kClasses) {
-    keys.push_back(L"CLSID\\" + GuidText(*row.clsid));
     keys.push_back(std::wstring(L"TarnLib.") + row.name);
     keys.push_back(std::wstring(L"TarnLib.") + row.name + L".11");
   }
   return keys;
 }
+
+// The type library's entry of a bitness for a locale ("409" or "0").
+std::wstring TypeLibEntry(const wchar_t* locale, int bits) {
+  return L"TypeLib\\" + GuidText(LIBID_TarnLib) + L"\\b.0\\" + locale + (bits == 64 ? L"\\win64" : L"\\win32");
+}
+
+constexpr int kOwnBits = sizeof(void*) * 8;
+constexpr int kOtherBits = kOwnBits == 64 ? 32 : 64;
 
 void ExpectRegistered() {
   for (const auto& row : kClasses) {
@@ -176,8 +196,15 @@ void ExpectRegistered() {
   // Interfaces are marshalled through the type library.
   EXPECT_EQ(ReadValue(L"Interface\\" + GuidText(IID__StringFunction) + L"\\ProxyStubClsid32", nullptr),
             L"{00020424-0000-0000-C000-000000000046}");
-  ComPtr<ITypeLib> registered;
-  EXPECT_EQ(LoadRegTypeLib(LIBID_TarnLib, 11, 0, 0x0409, registered.GetAddressOf()), S_OK);
+  // The library's locale and the neutral one, which the type-library marshaler asks for, name this DLL.
+  for (const wchar_t* locale : {L"409", L"0"}) {
+    const std::wstring path = ReadValue(TypeLibEntry(locale, kOwnBits), nullptr);
+    EXPECT_EQ(_wcsicmp(path.c_str(), DllPath().c_str()), 0) << std::string(path.begin(), path.end());
+  }
+  for (const LCID lcid : {LCID{0x0409}, LCID{0}}) {
+    ComPtr<ITypeLib> registered;
+    EXPECT_EQ(LoadRegTypeLib(LIBID_TarnLib, 11, 0, lcid, registered.GetAddressOf()), S_OK) << lcid;
+  }
 }
 
 TEST(Registration, RegsvrWroteClassesProgIdsInterfacesAndTypeLibrary) { ExpectRegistered(); }
@@ -191,18 +218,68 @@ TEST(Registration, UnregisterRemovesExactlyWhatRegisterWrote) {
             ERROR_SUCCESS);
   RegCloseKey(neighbour);
 
+  // The other bitness's DLL may be registered in the same prefix: then the
+  // keys both views share stay for it, and only this bitness's own go.
+  const bool other_registered = KeyExists(TypeLibEntry(L"409", kOtherBits));
   ASSERT_EQ(DllExport<Entry>("DllUnregisterServer")(), S_OK);
-  for (const auto& key : RegisteredKeys())
+  for (const auto& key : OwnViewKeys())
     EXPECT_FALSE(KeyExists(key)) << "left behind: " << std::string(key.begin(), key.end());
+  for (const wchar_t* locale : {L"409", L"0"}) EXPECT_FALSE(KeyExists(TypeLibEntry(locale, kOwnBits))) << locale;
+  for (const auto& key : SharedKeys()) {
+    EXPECT_EQ(KeyExists(key), other_registered)
+        << std::string(key.begin(), key.end())
+        << (other_registered ? " removed while the other bitness needs it" : " left behind");
+  }
+  EXPECT_EQ(KeyExists(TypeLibEntry(L"409", kOtherBits)), other_registered);
   EXPECT_TRUE(KeyExists(L"TarnLib.Neighbour"));
   // A second unregistration finds nothing to remove and still succeeds.
   EXPECT_EQ(DllExport<Entry>("DllUnregisterServer")(), S_OK);
 
   ASSERT_EQ(DllExport<Entry>("DllRegisterServer")(), S_OK);
-  for (const auto& key : RegisteredKeys())
-    EXPECT_TRUE(KeyExists(key)) << "missing: " << std::string(key.begin(), key.end());
+  for (const auto& keys : {OwnViewKeys(), SharedKeys()}) {
+    for (const auto& key : keys) EXPECT_TRUE(KeyExists(key)) << "missing: " << std::string(key.begin(), key.end());
+  }
   ExpectRegistered();
   RegDeleteKeyW(HKEY_CLASSES_ROOT, L"TarnLib.Neighbour");
+}
+
+// With the other bitness registered (its type-library entry stands for it
+// here, so that one bitness of Wine is enough), unregistering removes this
+// bitness's own keys and keeps the shared ones; once the other is gone too,
+// the last unregistration removes them.
+TEST(Registration, SharedKeysStayWhileTheOtherBitnessIsRegistered) {
+  using Entry = HRESULT(STDAPICALLTYPE*)();
+  const std::wstring other = TypeLibEntry(L"409", kOtherBits);
+  if (KeyExists(other)) GTEST_SKIP() << "the other bitness's DLL is registered in this prefix";
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, other.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(L"C:\\other\\TarnLib.dll"),
+                 sizeof L"C:\\other\\TarnLib.dll");
+  RegCloseKey(key);
+
+  ASSERT_EQ(DllExport<Entry>("DllUnregisterServer")(), S_OK);
+  for (const auto& own : OwnViewKeys()) EXPECT_FALSE(KeyExists(own)) << std::string(own.begin(), own.end());
+  for (const wchar_t* locale : {L"409", L"0"}) EXPECT_FALSE(KeyExists(TypeLibEntry(locale, kOwnBits))) << locale;
+  for (const auto& shared : SharedKeys()) EXPECT_TRUE(KeyExists(shared)) << std::string(shared.begin(), shared.end());
+  EXPECT_EQ(ReadValue(other, nullptr), L"C:\\other\\TarnLib.dll");
+
+  // Registering again beside it and unregistering once more: still only this bitness goes.
+  ASSERT_EQ(DllExport<Entry>("DllRegisterServer")(), S_OK);
+  ExpectRegistered();
+  EXPECT_EQ(ReadValue(other, nullptr), L"C:\\other\\TarnLib.dll");
+  ASSERT_EQ(DllExport<Entry>("DllUnregisterServer")(), S_OK);
+  EXPECT_TRUE(KeyExists(other));
+
+  // The other bitness gone (its entry removed), this one registered alone:
+  // its unregistration is the last and takes the shared keys too.
+  ASSERT_EQ(RegDeleteKeyW(HKEY_CLASSES_ROOT, other.c_str()), ERROR_SUCCESS);
+  ASSERT_EQ(DllExport<Entry>("DllRegisterServer")(), S_OK);
+  ASSERT_EQ(DllExport<Entry>("DllUnregisterServer")(), S_OK);
+  for (const auto& shared : SharedKeys()) EXPECT_FALSE(KeyExists(shared)) << std::string(shared.begin(), shared.end());
+
+  ASSERT_EQ(DllExport<Entry>("DllRegisterServer")(), S_OK);
+  ExpectRegistered();
 }
 
 }  // namespace

@@ -52,7 +52,8 @@ TEST(TypeLibrary, Identity) {
   EXPECT_EQ(attr->wMajorVerNum, 11);
   EXPECT_EQ(attr->wMinorVerNum, 0);
   EXPECT_EQ(attr->lcid, 0x0409u);
-  EXPECT_EQ(attr->syskind, SYS_WIN32);
+  // Each bitness targets its own system, so that both can be registered side by side.
+  EXPECT_EQ(attr->syskind, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
   library->ReleaseTLibAttr(attr);
   Bstr name, help;
   ASSERT_EQ(library->GetDocumentation(-1, name.put(), help.put(), nullptr, nullptr), S_OK);
