@@ -87,6 +87,7 @@ if [ "${TARN_BITS:-both}" = both ]; then
     esac
   }
 
+  release_test tools python3 "$root/tests/release/packaging_tools_test.py"
   if wine32_detect; then
     release_test package "$root/scripts/package.sh"
   else
