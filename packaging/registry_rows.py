@@ -9,9 +9,10 @@ wrote: no second list of what a registration should write is kept anywhere.
   registry_rows.py diff BEFORE.reg AFTER.reg [--classes-root ROOT] > rows.json
       Values that are new or changed under ROOT (default Software\\Classes),
       minus the installer's own bookkeeping (ROOT\\Installer).
-  registry_rows.py removed BEFORE.reg AFTER.reg
-      Exits 1 and names them when AFTER keeps any key or value under
-      Software\\Classes that BEFORE did not have, or any mention of TarnLib.
+  registry_rows.py removed BEFORE.reg AFTER.reg ROWS.json
+      Exits 1 and names them when AFTER has keys, new or changed since BEFORE,
+      that mention TarnLib or a GUID that ROWS are keyed by (the library's
+      class, interface and library ids).
   registry_rows.py same ROWS_A.json ROWS_B.json
       Exits 1 and names the differences when the two sets of rows differ
       (a folder's final backslash aside).
@@ -116,16 +117,27 @@ def rows_of(before, after, root):
     return rows
 
 
-def removed(before, after):
-    """Lines naming what after keeps that before did not have."""
+GUID = re.compile(r'\{[0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12}\}')
+
+
+def own_names(rows):
+    """What names the library: its name and the GUIDs its rows are keyed by
+    (class, interface and library ids; GUIDs that appear only as values, such
+    as the standard proxy's, belong to the system)."""
+    names = {'tarnlib'}
+    for row in rows:
+        names.update(g.lower() for g in GUID.findall(row['key']))
+    return names
+
+
+def removed(before, after, names):
+    """The keys of after, new or changed since before, that mention any of names."""
     left = []
     for key, values in after.items():
-        old = before.get(key)
-        if 'tarnlib' in key.lower() or any('tarnlib' in str(v).lower() for v in values.values()):
-            if old != values:
-                left.append(key)
-                continue
-        if key.lower().startswith(CLASSES.lower() + '\\') and old is None:
+        if before.get(key) == values:
+            continue
+        text = (key + '\n' + '\n'.join('%s=%s' % (n, v) for n, v in values.items())).lower()
+        if any(name in text for name in names):
             left.append(key)
     return sorted(left)
 
@@ -147,8 +159,10 @@ def main(argv):
         json.dump(rows_of(parse(argv[2]), parse(argv[3]), root), sys.stdout, indent=1, sort_keys=True)
         sys.stdout.write('\n')
         return 0
-    if len(argv) == 4 and argv[1] == 'removed':
-        left = removed(parse(argv[2]), parse(argv[3]))
+    if len(argv) == 5 and argv[1] == 'removed':
+        with open(argv[4]) as f:
+            names = own_names(json.load(f))
+        left = removed(parse(argv[2]), parse(argv[3]), names)
         for key in left:
             print('left behind: ' + key)
         return 1 if left else 0

@@ -20,9 +20,8 @@ scratch_prefix() {
 
 # scratch_flush: stops the prefix's wineserver, which writes the registry files.
 scratch_flush() {
-  timeout 60 wineserver -k >/dev/null 2>&1
-  timeout 60 wineserver -w >/dev/null 2>&1
-  return 0
+  timeout 60 wineserver -k >/dev/null 2>&1 || true
+  timeout 60 wineserver -w >/dev/null 2>&1 || true
 }
 
 # scratch_reset: the registry as it was right after the prefix was made, and

@@ -86,18 +86,22 @@ class RegistryRowsTest(unittest.TestCase):
         got = rows('', user)
         self.assertEqual([(r['key'], r['value']) for r in got], [('TarnLib.Network\\CLSID', '{18DD50E3}')])
 
-    def test_removed_names_what_is_left(self):
+    def test_removed_names_what_mentions_the_library(self):
         with tempfile.TemporaryDirectory() as folder:
             before, after = os.path.join(folder, 'b.reg'), os.path.join(folder, 'a.reg')
             with open(before, 'w') as f:
                 f.write(BEFORE)
             with open(after, 'w') as f:
                 f.write(AFTER)
-            left = registry_rows.removed(registry_rows.parse(before), registry_rows.parse(after))
-            self.assertIn('Software\\Classes\\Installer\\Products\\ABC', left)
-            self.assertIn('Software\\Classes\\Numbers', left)
-            self.assertNotIn('Software\\Wine\\Fonts', left)
-            self.assertEqual(registry_rows.removed(registry_rows.parse(before), registry_rows.parse(before)), [])
+            names = registry_rows.own_names([{'key': 'Interface\\{16BE7DF9-7EDF-4B59-8B1C-E931E65753DB}'},
+                                              {'key': 'CLSID\\{10F4E6F0-E3C8-4754-A8CB-E0C641BD9266}'}])
+            left = registry_rows.removed(registry_rows.parse(before), registry_rows.parse(after), names)
+            self.assertEqual(left, [
+                'Software\\Classes\\CLSID\\{10F4E6F0-E3C8-4754-A8CB-E0C641BD9266}\\InprocServer32',
+                'Software\\Classes\\Installer\\Products\\ABC',  # its value names TarnLib
+                'Software\\Classes\\Wow6432Node\\Interface\\{16BE7DF9-7EDF-4B59-8B1C-E931E65753DB}',
+            ])
+            self.assertEqual(registry_rows.removed(registry_rows.parse(before), registry_rows.parse(before), names), [])
 
     def test_comparable_drops_a_folders_final_backslash_only(self):
         cases = [
