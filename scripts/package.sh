@@ -72,6 +72,8 @@ python3 packaging/make_zip.py "dist/TarnLib-$version.zip" "$stage"
 echo "package: dist/TarnLib-$version.zip"
 
 [ "$msi" = none ] && exit 0
+# No installer of an earlier run can pass for this one's.
+rm -f "dist/TarnLib-$version.msi" "dist/TarnLib-$version-x64only.msi"
 . packaging/scratch_prefix.sh
 scratch_prefix "$root/build/wineprefix-release"
 rows=()
