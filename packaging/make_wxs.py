@@ -138,8 +138,8 @@ def main(argv):
         return 2
     version, out = args[0], args[1]
     parts = []
-    for spec in args[2:]:
-        bits, _, path = spec.partition(':')
+    for argument in args[2:]:
+        bits, _, path = argument.partition(':')
         with open(path) as f:
             parts.append((bits, json.load(f)))
     # The 64-bit part comes first: its folder holds the documents.

@@ -61,7 +61,7 @@ for bits in 64 32; do
     [ -f "$build/$manifest" ] && cp "$build/$manifest" "$stage/$folder/"
   done
 done
-# Type library (of the 32-bit DLL, the target the library is specified for)
+# Type library (of the 32-bit DLL: 32-bit Windows is the library's own target)
 # and the files for early-bound C and C++ clients.
 cp build/mingw32/generated/TarnLib.tlb build/mingw32/generated/TarnLib_h.h build/mingw32/generated/TarnLib_i.c "$stage/"
 cp README.md LICENSE CHANGELOG.md "$stage/"

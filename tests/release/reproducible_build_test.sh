@@ -15,7 +15,7 @@ export SOURCE_DATE_EPOCH
 
 "$root/scripts/package.sh" --no-msi >/dev/null || { echo "FAIL: package.sh in $root"; exit 1; }
 
-copy=$(mktemp -d "${TMPDIR:-/tmp}/tarnlib-second-build.XXXXXX")
+copy=$(mktemp -d -t tarnlib-second-build.XXXXXX)
 trap 'rm -rf "$copy"' EXIT
 # The files of the checkout (tracked, and new ones not ignored), not its build.
 (cd "$root" && git ls-files -z --cached --others --exclude-standard | xargs -0 cp --parents -t "$copy")
