@@ -11,6 +11,9 @@ find_path(TARN_STDOLE_DIR stdole2.tlb PATHS /usr/lib/x86_64-linux-gnu/wine/x86_6
 
 # The IDL is the single source: widl makes the type library, the header and the
 # GUID definitions; a build step adds what widl cannot express.
+# widl runs beside the IDL and is given its file name only: the generated header
+# and GUID file name their source in their first line, and the build machine's
+# folders must not appear there.
 set(TARN_IDL ${PROJECT_SOURCE_DIR}/frame/TarnLib.idl)
 # Each DLL's type library names its own target system (SYS_WIN32 or SYS_WIN64),
 # so that the two bitnesses register side by side (win32 and win64 keys).
@@ -22,9 +25,10 @@ endif()
 add_custom_command(
   OUTPUT ${TARN_GENERATED}/TarnLib_widl.tlb ${TARN_GENERATED}/TarnLib_h.h ${TARN_GENERATED}/TarnLib_i.c
   COMMAND ${TARN_WIDL} ${TARN_WIDL_TARGET} -I ${TARN_WINE_IDL_DIR} -L ${TARN_STDOLE_DIR}
-          -t -o ${TARN_GENERATED}/TarnLib_widl.tlb ${TARN_IDL}
+          -t -o ${TARN_GENERATED}/TarnLib_widl.tlb TarnLib.idl
   COMMAND ${TARN_WIDL} ${TARN_WIDL_TARGET} -I ${TARN_WINE_IDL_DIR} -L ${TARN_STDOLE_DIR}
-          -h -H ${TARN_GENERATED}/TarnLib_h.h -u -U ${TARN_GENERATED}/TarnLib_i.c ${TARN_IDL}
+          -h -H ${TARN_GENERATED}/TarnLib_h.h -u -U ${TARN_GENERATED}/TarnLib_i.c TarnLib.idl
+  WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}/frame
   DEPENDS ${TARN_IDL}
   COMMENT "widl: type library, header and GUIDs from TarnLib.idl")
 add_custom_command(
@@ -41,6 +45,10 @@ add_custom_command(
   COMMENT "_IID_ resources from TarnLib.idl")
 add_custom_target(tarn_typelib DEPENDS ${TARN_GENERATED}/TarnLib.tlb ${TARN_GENERATED}/TarnLib_h.h
                                        ${TARN_GENERATED}/iid_resources.rc)
+
+# Reproducible binaries: no link time stamped into the PE header of any program
+# or DLL built here.
+add_link_options(-Wl,--no-insert-timestamp)
 
 # GUID definitions for the DLL and its clients.
 add_library(tarn_guids STATIC ${TARN_GENERATED}/TarnLib_i.c)
@@ -106,7 +114,7 @@ target_sources(TarnLib PRIVATE
 
 # Per-user registration without administrator rights.
 add_executable(tarnlib-register frame/tools/register_per_user.cpp frame/tools/register_per_user.rc)
-target_link_options(tarnlib-register PRIVATE -municode -static)
+target_link_options(tarnlib-register PRIVATE -municode -static $<$<CONFIG:Release>:-s>)
 target_link_libraries(tarnlib-register PRIVATE oleaut32 ole32 advapi32)
 
 include(cmake/wine_tests.cmake)

@@ -2,7 +2,8 @@
 # Installs what building and testing TarnLib needs on a fresh Debian 12
 # machine, as root: the native toolchain and libraries for the portable core,
 # mingw-w64 for the DLLs, widl, and Wine (64-bit, and 32-bit from i386
-# multiarch) to run them, and Xvfb for the windows of the forms tests. The
+# multiarch) to run them, Xvfb for the windows of the forms tests, and wixl
+# and msitools for the installer. The
 # 32-bit part is needed even where the kernel cannot start 32-bit programs: its
 # Windows DLLs let the 64-bit loader run the 32-bit DLL in WoW64 mode. Does nothing when everything is already there.
 set -euo pipefail
@@ -14,6 +15,7 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64 mingw-w64-tools
   wine wine64 libwine-dev
   xvfb
+  wixl msitools
 )
 multiarch_packages=(wine32:i386)
 

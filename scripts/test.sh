@@ -4,7 +4,8 @@
 # bounded time), then both DLLs: static checks, and under Wine registration,
 # the C++ COM client, the VBScript tests and the bad-input fuzzer, each DLL
 # with programs of its own bitness. TARN_BITS=64 or TARN_BITS=32 tests only that
-# DLL (the native tests always run).
+# DLL (the native tests always run); with both, the release is made and tested
+# too (scripts/package.sh, the archive, the installer, a second build).
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -71,7 +72,42 @@ for preset in "${presets[@]}"; do
   fi
   rm -f "$log"
 done
-[ "${TARN_BITS:-both}" = both ] || skip_notes+=("only the ${TARN_BITS}-bit DLL tested (TARN_BITS=${TARN_BITS})")
+# The release, when both DLLs are tested: scripts/package.sh, the archive's
+# contents, the installer under Wine, and two builds compared byte for byte.
+if [ "${TARN_BITS:-both}" = both ]; then
+  echo "== release: scripts/package.sh, the archive, the installer under Wine, two builds compared"
+  release_test() {
+    local name=$1 rc
+    shift
+    echo "-- $name"
+    "$@"
+    rc=$?
+    case $rc in
+      0) echo "-- $name: passed"; total_passed=$((total_passed + 1)) ;;
+      77) echo "-- $name: skipped"; total_skipped=$((total_skipped + 1)); skip_notes+=("release test $name skipped (see the log above)") ;;
+      *) echo "-- $name: FAILED"; total_failed=$((total_failed + 1)); status=1 ;;
+    esac
+  }
+
+  release_test tools python3 "$root/tests/release/packaging_tools_test.py"
+  if wine32_detect; then
+    release_test package "$root/scripts/package.sh"
+  else
+    # No complete installer without 32-bit programs: the 64-bit one is tested.
+    release_test package "$root/scripts/package.sh" --msi-64-only
+    skip_notes+=("installer made and tested with the 64-bit DLL only: $TARN_WINE32_WHY")
+  fi
+  release_version=$(python3 "$root/packaging/version_of.py" "$root/build/mingw64/TarnLib.dll" 2>/dev/null)
+  release_msi=$(ls "$root/dist/TarnLib-$release_version.msi" 2>/dev/null ||
+    ls "$root/dist/TarnLib-$release_version-x64only.msi" 2>/dev/null)
+  SOURCE_DATE_EPOCH=$(git -C "$root" log -1 --format=%ct) release_test archive \
+    python3 "$root/tests/release/archive_test.py" "$root/dist/TarnLib-$release_version.zip" "$root"
+  release_test installer "$root/tests/release/msi_test.sh" "${release_msi:-no installer was made}" \
+    "$root/build/mingw64/TarnLib.dll" "$root/build/mingw32/TarnLib.dll"
+  release_test reproducible "$root/tests/release/reproducible_build_test.sh"
+fi
+
+[ "${TARN_BITS:-both}" = both ] || skip_notes+=("only the ${TARN_BITS}-bit DLL tested (TARN_BITS=${TARN_BITS}); release not tested")
 for note in "${skip_notes[@]}"; do echo "$note"; done
 if [ "$total_skipped" -gt 0 ]; then
   echo "${total_passed} passed, ${total_failed} failed, ${total_skipped} skipped"

@@ -5,6 +5,11 @@
   that reference the library can call those classes' members unqualified.
 - A help string on every enumeration member that has none: its own name.
 
+It also sets the build time that widl stamps into the library's custom data
+(the text "Created by WIDL version ... at <time>" and, right after it, the
+same time as a 32-bit count of seconds) to 1 January 1970, so that two builds
+of the same sources give byte-identical libraries.
+
 The library is patched in place in its binary (MSFT) form: the typeinfo flags
 are set, the enumerations' member records are rewritten with a help-string
 field and moved to the end of the file, and the string table, grown by the new
@@ -45,7 +50,33 @@ def read_name(data, names_offset, name_offset):
     return data[start:start + length].decode('cp1252')
 
 
+WIDL_STAMP = b'Created by WIDL version '
+CTIME_LENGTH = 24  # "Wed Dec  9 11:30:45 2026"
+FIXED_TIME = b'Thu Jan  1 00:00:00 1970'
+VT_UI4 = struct.pack('<H', 19)
+
+
+def without_build_time(data):
+    """The library with widl's creation time replaced by a fixed one of the same length."""
+    at = data.find(WIDL_STAMP)
+    if at < 0:
+        return data
+    at = data.find(b' at ', at)
+    if at < 0:
+        raise ValueError('widl stamp without a time')
+    start = at + 4
+    data = data[:start] + FIXED_TIME + data[start + CTIME_LENGTH:]
+    # The seconds follow as the next custom-data value: VT_UI4, then 4 bytes.
+    after = start + CTIME_LENGTH
+    seconds = data.find(VT_UI4, after, after + 16)
+    if seconds < 0:
+        raise ValueError('widl stamp without its time in seconds')
+    seconds += len(VT_UI4)
+    return data[:seconds] + bytes(4) + data[seconds + 4:]
+
+
 def finish(data):
+    data = without_build_time(data)
     out = bytearray(data)
     magic, _, _, _, _, varflags, _, _, count = struct.unpack_from('<9i', data, 0)
     if magic != 0x5446534D:
