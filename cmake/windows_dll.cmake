@@ -52,6 +52,7 @@ add_library(TarnLib SHARED
   frame/com/system_entry_points.cpp
   frame/com/system_random_source.cpp
   frame/com/exports.cpp
+  frame/com/thread_runtime.cpp
   frame/com/late_bound.cpp
   frame/com/dispatch_forms_object.cpp
   frame/com/host_forms_runtime.cpp

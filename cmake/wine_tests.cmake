@@ -159,3 +159,4 @@ target_include_directories(tarn_bench_collection_client PRIVATE ${TARN_GENERATED
 target_link_libraries(tarn_bench_collection_client PRIVATE tarn_guids oleaut32 ole32 uuid psapi)
 target_link_options(tarn_bench_collection_client PRIVATE -static)
 add_dependencies(tarn_bench_collection_client TarnLib)
+include(${CMAKE_CURRENT_LIST_DIR}/lifetime_tests.cmake)

@@ -50,7 +50,13 @@ probe() {
 if ! result=$(probe); then
   echo "$result (simulated machines not tried)"
 else
-  if [ -f "$TARN_WINE32_DLLS/i386-windows/ntdll.dll" ]; then
+  if [ -f "$TARN_WINE32_DLLS/i386-windows/ntdll.dll" ] && ! wine32_wow64_runs; then
+    # This kernel runs no 32-bit code at all: WoW64 mode is tried and refused.
+    IFS='|' read -r way _ _ why <<<"$result"
+    [ "$way" = none ] && [[ "$why" == *"WoW64 mode does not run 32-bit programs"* ]] &&
+      pass "no 32-bit loader, WoW64 mode tried and refused: $why" ||
+      fail "no 32-bit loader on a kernel without 32-bit code: got [$result]"
+  elif [ -f "$TARN_WINE32_DLLS/i386-windows/ntdll.dll" ]; then
     [ "$result" = "wow64|$TARN_WINE64_LOADER|$TARN_WINE32_DLLS|" ] && pass "no 32-bit loader: WoW64 mode" ||
       fail "no 32-bit loader: got [$result], expected WoW64 mode through $TARN_WINE64_LOADER"
     # A real 32-bit script host in WoW64 mode, where the prefix is there.

@@ -45,13 +45,46 @@ wine32_detect() {
     # The shell's message ends with the kernel's reason, e.g. "Exec format error".
     failure="cannot start (${failure##*: })"
   fi
-  if [ -f "$TARN_WINE32_DLLS/i386-windows/ntdll.dll" ] && [ -f "$TARN_WINE_WOW64_DLL" ]; then
-    TARN_WINE32_WAY=wow64
-    return 0
+  if [ ! -f "$TARN_WINE32_DLLS/i386-windows/ntdll.dll" ] || [ ! -f "$TARN_WINE_WOW64_DLL" ]; then
+    TARN_WINE32_WHY="Wine's 32-bit loader $TARN_WINE32_LOADER $failure, and WoW64 mode lacks"
+    TARN_WINE32_WHY+=" $TARN_WINE32_DLLS/i386-windows/ntdll.dll or $TARN_WINE_WOW64_DLL"
+    return 1
   fi
-  TARN_WINE32_WHY="Wine's 32-bit loader $TARN_WINE32_LOADER $failure, and WoW64 mode lacks"
-  TARN_WINE32_WHY+=" $TARN_WINE32_DLLS/i386-windows/ntdll.dll or $TARN_WINE_WOW64_DLL"
-  return 1
+  if ! wine32_wow64_runs; then
+    TARN_WINE32_WHY="Wine's 32-bit loader $TARN_WINE32_LOADER $failure, and WoW64 mode does not run"
+    TARN_WINE32_WHY+=" 32-bit programs either (a trial with its own 32-bit cmd.exe failed)"
+    return 1
+  fi
+  TARN_WINE32_WAY=wow64
+  return 0
+}
+
+# wine32_wow64_runs: whether the 64-bit loader really runs a 32-bit program in
+# WoW64 mode. That mode still executes 32-bit code on the kernel's 32-bit code
+# segment, which a kernel with its IA-32 emulation switched off does not offer,
+# so having the DLLs is not enough. Tried once per boot with Wine's own 32-bit
+# cmd.exe in a scratch prefix (about half a minute); the answer is kept in
+# build/wine32-wow64, under a lock, since tests ask at the same time.
+wine32_wow64_runs() {
+  local cache="$TARN_ROOT/build/wine32-wow64" boot
+  boot=$(cat /proc/sys/kernel/random/boot_id 2>/dev/null || uname -r)
+  mkdir -p "$TARN_ROOT/build"
+  (
+    flock 9
+    if [ "$(sed -n 1p "$cache" 2>/dev/null)" != "$boot" ]; then
+      local probe answer=no
+      probe=$(mktemp -d)
+      if WINEPREFIX="$probe" WINEDLLPATH="$TARN_WINE32_DLLS" timeout --kill-after=10 240 "$TARN_WINE64_LOADER" \
+        "$(wine_path "$TARN_WINE32_DLLS/i386-windows/cmd.exe")" /c echo tarn-wow64 2>/dev/null | grep -q tarn-wow64; then
+        answer=yes
+      fi
+      WINEPREFIX="$probe" timeout 60 wineserver -k >/dev/null 2>&1
+      WINEPREFIX="$probe" timeout 60 wineserver -w >/dev/null 2>&1
+      rm -rf "$probe"
+      printf '%s\n%s\n' "$boot" "$answer" >"$cache"
+    fi
+  ) 9>"$cache.lock"
+  [ "$(sed -n 2p "$cache" 2>/dev/null)" = yes ]
 }
 
 # wine32_description: one line naming the way 32-bit programs run here.
@@ -112,14 +145,23 @@ wine_path() {
 
 # The prefix is 64-bit: it is made and started by the 64-bit loader whatever
 # bitness the caller runs.
+# Where 32-bit programs run in WoW64 mode, the prefix's 32-bit system folder
+# (syswow64) is filled only by a wineboot that sees Wine's 32-bit DLLs, so the
+# prefix is made, or brought up to date once, with them in view.
 wine_start() {
   mkdir -p "$WINEPREFIX"
+  local boot_env=()
+  if wine32_detect && [ "$TARN_WINE32_WAY" = wow64 ]; then
+    boot_env=("WINEDLLPATH=$TARN_WINE32_DLLS")
+  fi
   # A persistent wineserver makes every later Wine start fast.
   timeout 30 wineserver -p >/dev/null 2>&1
   if [ ! -d "$WINEPREFIX/drive_c/windows/system32" ]; then
-    timeout --kill-after=10 300 "$TARN_WINE64_LOADER" wineboot.exe -i >/dev/null 2>&1
+    env "${boot_env[@]}" timeout --kill-after=10 300 "$TARN_WINE64_LOADER" wineboot.exe -i >/dev/null 2>&1
+  elif [ ${#boot_env[@]} -gt 0 ] && [ ! -d "$WINEPREFIX/drive_c/windows/syswow64" ]; then
+    env "${boot_env[@]}" timeout --kill-after=10 300 "$TARN_WINE64_LOADER" wineboot.exe -u >/dev/null 2>&1
   fi
-  timeout --kill-after=10 120 "$TARN_WINE64_LOADER" wineboot.exe >/dev/null 2>&1
+  env "${boot_env[@]}" timeout --kill-after=10 120 "$TARN_WINE64_LOADER" wineboot.exe >/dev/null 2>&1
   [ -d "$WINEPREFIX/drive_c/windows/system32" ]
 }
 
