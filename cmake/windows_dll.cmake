@@ -81,6 +81,9 @@ set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I ${TARN_GENERATED}")
 target_link_libraries(TarnLib PRIVATE tarn_core tarn_guids oleaut32 ole32 uuid advapi32 bcrypt user32)
 # The C++ runtime is linked in: the DLL needs only system DLLs.
 target_link_options(TarnLib PRIVATE -static -static-libgcc -static-libstdc++ $<$<CONFIG:Release>:-s>)
+# The runtime's one-time initializations run on the module's own primitive
+# (frame/com/thread_runtime.cpp), not the threading layer's.
+target_link_options(TarnLib PRIVATE -Wl,--wrap=pthread_once)
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   # Exports by their plain names, as the .def file gives them.
   target_link_options(TarnLib PRIVATE -Wl,--kill-at -Wl,--enable-stdcall-fixup)

@@ -62,8 +62,8 @@ void LongRandomText(long length) {
   const Outcome got = Call(strings, L"GetRndString", {Long(length)});
   QueryPerformanceCounter(&end);
   const double seconds = static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
-  std::printf("GetRndString(%ld): %s in %.3f s, %.0f MB/s of result\n", length,
-              SUCCEEDED(got.hr) ? "drawn" : "failed", seconds, length * 2.0 / 1e6 / seconds);
+  std::printf("GetRndString(%ld): %s in %.3f s, %.0f MB/s of result\n", length, SUCCEEDED(got.hr) ? "drawn" : "failed",
+              seconds, length * 2.0 / 1e6 / seconds);
   strings->Release();
 }
 
@@ -133,9 +133,12 @@ int main(int argc, char** argv) {
       {"raised errors",
        [] {
          return Round(L"TarnLib.StringFunction",
-                      [](IDispatch* s) { return Call(s, L"GetRndString", {Long(5), Str(L"")}).raised(); }) &&
-                Round(L"TarnLib.TimeUtility",
-                      [](IDispatch* t) { return Call(t, L"UltimoMese", {Long(13), Long(2024)}).raised(); });
+                      [](IDispatch* s) {
+                        return Call(s, L"GetRndString", {Long(5), Str(L"")}).raised();
+                      }) &&
+                Round(L"TarnLib.TimeUtility", [](IDispatch* t) {
+                  return Call(t, L"UltimoMese", {Long(13), Long(2024)}).raised();
+                });
        },
        1},
   };

@@ -38,6 +38,15 @@ void Unlink(ThreadBlock* block) noexcept {
   if (block->next) block->next->previous = block->previous;
 }
 
+// TlsGetValue clears the thread's last error: a throw must leave it as the
+// failed call that led to it set it.
+ThreadBlock* ThisThreadBlock() noexcept {
+  const DWORD last_error = GetLastError();
+  auto* block = static_cast<ThreadBlock*>(TlsGetValue(g_slot));
+  SetLastError(last_error);
+  return block;
+}
+
 ThreadBlock* NewBlock() noexcept {
   auto* block = static_cast<ThreadBlock*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(ThreadBlock)));
   if (!block) return nullptr;
@@ -46,7 +55,9 @@ ThreadBlock* NewBlock() noexcept {
   if (g_blocks) g_blocks->previous = block;
   g_blocks = block;
   ReleaseSRWLockExclusive(&g_blocks_lock);
+  const DWORD last_error = GetLastError();
   TlsSetValue(g_slot, block);
+  SetLastError(last_error);
   return block;
 }
 
@@ -54,6 +65,8 @@ ThreadBlock* NewBlock() noexcept {
 // tests it inline), byte 1 "being initialized by some thread".
 SRWLOCK g_guard_lock = SRWLOCK_INIT;
 CONDITION_VARIABLE g_guard_done = CONDITION_VARIABLE_INIT;
+
+SRWLOCK g_once_lock = SRWLOCK_INIT;
 
 unsigned char* GuardBytes(int64_t* guard) noexcept { return reinterpret_cast<unsigned char*>(guard); }
 
@@ -64,12 +77,12 @@ extern "C" {
 // The runtime asks for the calling thread's exception state on every throw
 // and catch. Without memory for it no exception can be handled at all.
 EhGlobals* __cxa_get_globals_fast() noexcept {
-  auto* block = static_cast<ThreadBlock*>(TlsGetValue(g_slot));
+  auto* block = ThisThreadBlock();
   return block ? &block->globals : nullptr;
 }
 
 EhGlobals* __cxa_get_globals() noexcept {
-  auto* block = static_cast<ThreadBlock*>(TlsGetValue(g_slot));
+  auto* block = ThisThreadBlock();
   if (!block) block = NewBlock();
   if (!block) std::terminate();
   return &block->globals;
@@ -108,6 +121,25 @@ void __cxa_guard_abort(int64_t* guard) noexcept {
   GuardBytes(guard)[1] = 0;
   ReleaseSRWLockExclusive(&g_guard_lock);
   WakeAllConditionVariable(&g_guard_done);
+}
+
+// One-time initializations of the runtime's 32-bit unwinder (registering the
+// module's unwind tables on load, its register table on the first throw):
+// the threading layer's pthread_once would give the calling thread a
+// threading-layer identity (a TLS slot, an event and a duplicated thread
+// handle) that is never given back. The link redirects the runtime's calls
+// here (--wrap=pthread_once). The initializers run under one lock; they do
+// not start other one-time initializations.
+
+int __wrap_pthread_once(long* once, void (*initialize)()) noexcept {
+  if (__atomic_load_n(once, __ATOMIC_ACQUIRE) == 1) return 0;
+  AcquireSRWLockExclusive(&g_once_lock);
+  if (*once != 1) {
+    initialize();
+    __atomic_store_n(once, 1, __ATOMIC_RELEASE);
+  }
+  ReleaseSRWLockExclusive(&g_once_lock);
+  return 0;
 }
 
 }  // extern "C"

@@ -57,8 +57,8 @@ Outcome Invoke(IDispatch* object, const wchar_t* name, WORD flags, std::vector<V
   Variant result;
   EXCEPINFO exception{};
   outcome.bad_argument = 0xFFFFu;
-  outcome.hr =
-      object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result.get(), &exception, &outcome.bad_argument);
+  outcome.hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result.get(), &exception,
+                              &outcome.bad_argument);
   outcome.scode = exception.scode;
   outcome.description = Text(exception.bstrDescription);
   ReleaseException(exception);
@@ -83,13 +83,21 @@ TEST(WrongObjectType, AnObjectWithoutDispatchWhereAnObjectIsReadIsATypeMismatch)
     UINT object_at;             // the object's place in `args`, for puArgErr
   } rows[] = {
       {"LimitCursor obj", utility.Get(), L"LimitCursor", DISPATCH_METHOD, {UnknownArg(&plain)}, 0},
-      {"Set c(\"a\") = obj", collection.Get(), L"Item", DISPATCH_PROPERTYPUTREF,
-       {UnknownArg(&plain), BstrArg(L"a")}, 0},
+      {"Set c(\"a\") = obj",
+       collection.Get(),
+       L"Item",
+       DISPATCH_PROPERTYPUTREF,
+       {UnknownArg(&plain), BstrArg(L"a")},
+       0},
       {"c.Item(obj)", collection.Get(), L"Item", DISPATCH_PROPERTYGET | DISPATCH_METHOD, {UnknownArg(&plain)}, 0},
       {"c(obj) = 1", collection.Get(), L"Item", DISPATCH_PROPERTYPUT, {LongArg(1), UnknownArg(&plain)}, 1},
       {"c.Remove obj", collection.Get(), L"Remove", DISPATCH_METHOD, {UnknownArg(&plain)}, 0},
-      {"c.Add 1, \"k\", obj", collection.Get(), L"Add", DISPATCH_METHOD,
-       {UnknownArg(&plain), BstrArg(L"k"), LongArg(1)}, 0},
+      {"c.Add 1, \"k\", obj",
+       collection.Get(),
+       L"Add",
+       DISPATCH_METHOD,
+       {UnknownArg(&plain), BstrArg(L"k"), LongArg(1)},
+       0},
   };
   for (const Row& row : rows) {
     const Outcome got = Invoke(row.object, row.name, row.flags, row.args);
@@ -162,8 +170,7 @@ TEST(PlatformConversion, NaNForALongIsWhateverThePlatformMakesOfIt) {
   const HRESULT conversion = VariantChangeType(converted.get(), &nan, 0, VT_I4);
   std::printf("platform: VariantChangeType(NaN, VT_I4) = 0x%08lx, value %ld\n", static_cast<unsigned long>(conversion),
               SUCCEEDED(conversion) ? static_cast<long>(V_I4(converted.get())) : 0L);
-  const Outcome from_nan =
-      Invoke(strings.Get(), L"InStrEx", DISPATCH_METHOD, {BstrArg(L"b"), BstrArg(L"abc"), nan});
+  const Outcome from_nan = Invoke(strings.Get(), L"InStrEx", DISPATCH_METHOD, {BstrArg(L"b"), BstrArg(L"abc"), nan});
   if (FAILED(conversion)) {
     EXPECT_EQ(from_nan.hr, conversion);
     EXPECT_EQ(from_nan.bad_argument, 2u);
@@ -179,7 +186,10 @@ TEST(PlatformConversion, NaNForALongIsWhateverThePlatformMakesOfIt) {
     const HRESULT h2 = strings->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &p2, b.get(), nullptr, nullptr);
     EXPECT_EQ(h1, h2);
     EXPECT_EQ(VarCmp(a.get(), b.get(), 0, 0), static_cast<HRESULT>(VARCMP_EQ));
-    for (VARIANT* args : {args_nan, args_value}) VariantClear(&args[0]), VariantClear(&args[1]);
+    for (VARIANT* args : {args_nan, args_value}) {
+      VariantClear(&args[0]);
+      VariantClear(&args[1]);
+    }
   }
 }
 

@@ -32,7 +32,8 @@ IDispatch* Create(const wchar_t* prog_id) {
   CLSID clsid;
   if (FAILED(CLSIDFromProgID(prog_id, &clsid))) return nullptr;
   IDispatch* object = nullptr;
-  if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, reinterpret_cast<void**>(&object)))) {
+  if (FAILED(
+          CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, reinterpret_cast<void**>(&object)))) {
     return nullptr;
   }
   return object;

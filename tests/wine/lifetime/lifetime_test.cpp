@@ -221,7 +221,8 @@ int Control(const wchar_t* prog_id, int cycles) {
         if (SUCCEEDED(info->GetTypeAttr(&attr))) info->ReleaseTypeAttr(attr);
         HREFTYPE ref = 0;
         ITypeInfo* base = nullptr;
-        if (SUCCEEDED(info->GetRefTypeOfImplType(0, &ref)) && SUCCEEDED(info->GetRefTypeInfo(ref, &base))) base->Release();
+        if (SUCCEEDED(info->GetRefTypeOfImplType(0, &ref)) && SUCCEEDED(info->GetRefTypeInfo(ref, &base)))
+          base->Release();
         info->Release();
       }
       library->Release();

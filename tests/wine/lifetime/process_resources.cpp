@@ -1,7 +1,6 @@
 #include "tests/wine/lifetime/process_resources.h"
 
 #include <algorithm>
-
 #include <string>
 #include <vector>
 

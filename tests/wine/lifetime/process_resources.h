@@ -11,8 +11,8 @@
 namespace tarn::lifetime {
 
 struct ProcessResources {
-  long tls_free = 0;        // slots TlsAlloc can still hand out
-  long handles = 0;         // open handles of the process
+  long tls_free = 0;          // slots TlsAlloc can still hand out
+  long handles = 0;           // open handles of the process
   int64_t private_bytes = 0;  // committed private pages (heaps, stacks, VirtualAlloc)
 };
 
