@@ -3,12 +3,14 @@
 // once warmed up; then the same for loading and unloading the DLL, and the
 // speed of a long GetRndString. Prints figures; asserts nothing.
 //
-//   tarnlib_soak_bench [ROUNDS_PER_BLOCK [BLOCKS]]   (default 10000 6)
+//   tarnlib_soak_bench [ROUNDS_PER_BLOCK [BLOCKS [ROW]]]   (default 10000 6, every row)
+// ROW: run only the rows whose name starts with it ("raised", "load", "GetRndString").
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <string>
 
 #include "tests/wine/lifetime/late_calls.h"
 #include "tests/wine/lifetime/process_resources.h"
@@ -72,6 +74,8 @@ void LongRandomText(long length) {
 int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::atoi(argv[1]) : 10000;
   const int blocks = argc > 2 ? std::atoi(argv[2]) : 6;
+  const std::string only = argc > 3 ? argv[3] : "";
+  auto wanted = [&only](const char* name) { return std::string(name).rfind(only, 0) == 0; };
   if (rounds < 10 || blocks < 3) return 2;
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   std::printf("%d-bit process; %d blocks of %d create/call/release rounds; after each block: private KB/handles\n",
@@ -136,26 +140,31 @@ int main(int argc, char** argv) {
                       [](IDispatch* s) {
                         return Call(s, L"GetRndString", {Long(5), Str(L"")}).raised();
                       }) &&
-                Round(L"TarnLib.TimeUtility", [](IDispatch* t) {
-                  return Call(t, L"UltimoMese", {Long(13), Long(2024)}).raised();
-                });
+                Round(L"TarnLib.ExCollection",
+                      [](IDispatch* c) { return Call(c, L"Remove", {Str(L"missing")}).raised(); });
        },
        1},
   };
-  for (const Row& row : rows) Soak(row, rounds, blocks);
+  for (const Row& row : rows) {
+    if (wanted(row.name)) Soak(row, rounds, blocks);
+  }
   holder->Release();
   CoFreeUnusedLibrariesEx(0, 0);
   // The DLL loaded by the first creation and unloaded after every round.
-  Soak({"load-use-unload",
-        [] {
-          const bool ok = UseWithRaisedError();
-          CoFreeUnusedLibrariesEx(0, 0);
-          return ok;
-        },
-        10},
-       rounds, blocks);
-  LongRandomText(16L * 1024 * 1024);
-  if (sizeof(void*) == 8) LongRandomText(0x3FFFFFFFL);
+  if (wanted("load-use-unload")) {
+    Soak({"load-use-unload",
+          [] {
+            const bool ok = UseWithRaisedError();
+            CoFreeUnusedLibrariesEx(0, 0);
+            return ok;
+          },
+          10},
+         rounds, blocks);
+  }
+  if (wanted("GetRndString")) {
+    LongRandomText(16L * 1024 * 1024);
+    if (sizeof(void*) == 8) LongRandomText(0x3FFFFFFFL);
+  }
   CoUninitialize();
   return 0;
 }

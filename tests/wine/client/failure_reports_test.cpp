@@ -44,8 +44,11 @@ struct Outcome {
   std::wstring description;
 };
 
-// Invokes with arguments given last to first, as Invoke takes them.
-Outcome Invoke(IDispatch* object, const wchar_t* name, WORD flags, std::vector<VARIANT> reversed) {
+// Invokes with arguments given last to first, as Invoke takes them. With
+// `read_value`, an object answered is read in turn through its default
+// member, as `x = c(key)` does.
+Outcome Invoke(IDispatch* object, const wchar_t* name, WORD flags, std::vector<VARIANT> reversed,
+               bool read_value = false) {
   Outcome outcome{};
   DISPID id = 0;
   LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
@@ -59,6 +62,13 @@ Outcome Invoke(IDispatch* object, const wchar_t* name, WORD flags, std::vector<V
   outcome.bad_argument = 0xFFFFu;
   outcome.hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result.get(), &exception,
                               &outcome.bad_argument);
+  if (read_value && outcome.hr == S_OK && V_VT(result.get()) == VT_DISPATCH && V_DISPATCH(result.get())) {
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    Variant value;
+    outcome.hr = V_DISPATCH(result.get())
+                     ->Invoke(DISPID_VALUE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, value.get(),
+                              &exception, &outcome.bad_argument);
+  }
   outcome.scode = exception.scode;
   outcome.description = Text(exception.bstrDescription);
   ReleaseException(exception);
@@ -81,6 +91,7 @@ TEST(WrongObjectType, AnObjectWithoutDispatchWhereAnObjectIsReadIsATypeMismatch)
     WORD flags;
     std::vector<VARIANT> args;  // last to first
     UINT object_at;             // the object's place in `args`, for puArgErr
+    bool read_value = false;
   } rows[] = {
       {"LimitCursor obj", utility.Get(), L"LimitCursor", DISPATCH_METHOD, {UnknownArg(&plain)}, 0},
       {"Set c(\"a\") = obj",
@@ -89,7 +100,14 @@ TEST(WrongObjectType, AnObjectWithoutDispatchWhereAnObjectIsReadIsATypeMismatch)
        DISPATCH_PROPERTYPUTREF,
        {UnknownArg(&plain), BstrArg(L"a")},
        0},
-      {"c.Item(obj)", collection.Get(), L"Item", DISPATCH_PROPERTYGET | DISPATCH_METHOD, {UnknownArg(&plain)}, 0},
+      // The item view resolves its selector when it is read.
+      {"x = c.Item(obj)",
+       collection.Get(),
+       L"Item",
+       DISPATCH_PROPERTYGET | DISPATCH_METHOD,
+       {UnknownArg(&plain)},
+       0,
+       true},
       {"c(obj) = 1", collection.Get(), L"Item", DISPATCH_PROPERTYPUT, {LongArg(1), UnknownArg(&plain)}, 1},
       {"c.Remove obj", collection.Get(), L"Remove", DISPATCH_METHOD, {UnknownArg(&plain)}, 0},
       {"c.Add 1, \"k\", obj",
@@ -100,7 +118,7 @@ TEST(WrongObjectType, AnObjectWithoutDispatchWhereAnObjectIsReadIsATypeMismatch)
        0},
   };
   for (const Row& row : rows) {
-    const Outcome got = Invoke(row.object, row.name, row.flags, row.args);
+    const Outcome got = Invoke(row.object, row.name, row.flags, row.args, row.read_value);
     EXPECT_NE(got.hr, E_NOINTERFACE) << row.what;
     if (got.hr == DISP_E_TYPEMISMATCH) {
       // Refused by the dispatch itself: the client names the argument.
@@ -112,6 +130,7 @@ TEST(WrongObjectType, AnObjectWithoutDispatchWhereAnObjectIsReadIsATypeMismatch)
       EXPECT_EQ(got.description, L"Type mismatch") << row.what;
     }
   }
+  collection.Reset();              // the item view keeps its last selector
   EXPECT_EQ(plain.references, 1);  // every reference taken was given back
 }
 
