@@ -11,9 +11,12 @@ target_link_libraries(tarnlib_lifetime_tests PRIVATE oleaut32 ole32 uuid)
 target_link_options(tarnlib_lifetime_tests PRIVATE -static)
 add_dependencies(tarnlib_lifetime_tests TarnLib)
 
+# 5,000 cycles in two processes: Wine 8 itself leaves 3 registry key handles
+# per load of the type library and a process stops creating objects after
+# about 5,500 loads, whatever the DLL does.
 add_test(NAME lifetime_unload_cycles
-         COMMAND ${TARN_WINE_PREFIX_RUN} ${TARN_TEST_SCRIPTS}/run_wine_program.sh
-                 $<TARGET_FILE:tarnlib_lifetime_tests> unload 5000)
+         COMMAND ${TARN_WINE_PREFIX_RUN} ${TARN_TEST_SCRIPTS}/lifetime/run_repeated.sh 2
+                 $<TARGET_FILE:tarnlib_lifetime_tests> unload 2500)
 add_test(NAME lifetime_short_lived_threads
          COMMAND ${TARN_WINE_PREFIX_RUN} ${TARN_TEST_SCRIPTS}/run_wine_program.sh
                  $<TARGET_FILE:tarnlib_lifetime_tests> threads 2000)
