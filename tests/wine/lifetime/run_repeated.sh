@@ -5,16 +5,19 @@ set -u
 runs=$1
 shift
 failed=0
+output=$(mktemp)
+trap 'rm -f "$output"' EXIT
 for ((i = 1; i <= runs; i++)); do
-  "$(dirname "$0")/../run_wine_program.sh" "$@" > "${TMPDIR:-/tmp}/tarn_repeated.$$" 2>&1
+  "$(dirname "$0")/../run_wine_program.sh" "$@" > "$output" 2>&1
   code=$?
   if [ $code != 0 ]; then
     echo "run $i: exit code $code"
-    head -n 40 "${TMPDIR:-/tmp}/tarn_repeated.$$"
+    head -n 40 "$output"
     failed=$((failed + 1))
+  else
+    echo "run $i:"
+    tail -n 8 "$output"
   fi
 done
-[ $failed = 0 ] && tail -n 2 "${TMPDIR:-/tmp}/tarn_repeated.$$"
-rm -f "${TMPDIR:-/tmp}/tarn_repeated.$$"
 echo "$runs processes, $failed failed"
 [ $failed = 0 ]
