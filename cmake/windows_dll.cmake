@@ -67,6 +67,7 @@ add_library(TarnLib SHARED
   frame/com/system_entry_points.cpp
   frame/com/system_random_source.cpp
   frame/com/exports.cpp
+  frame/com/thread_runtime.cpp
   frame/com/late_bound.cpp
   frame/com/dispatch_forms_object.cpp
   frame/com/host_forms_runtime.cpp
@@ -99,6 +100,9 @@ set_property(SOURCE frame/TarnLib.rc frame/tools/register_per_user.rc APPEND PRO
 target_link_libraries(TarnLib PRIVATE tarn_core tarn_guids oleaut32 ole32 uuid advapi32 bcrypt user32)
 # The C++ runtime is linked in: the DLL needs only system DLLs.
 target_link_options(TarnLib PRIVATE -static -static-libgcc -static-libstdc++ $<$<CONFIG:Release>:-s>)
+# The runtime's one-time initializations run on the module's own primitive
+# (frame/com/thread_runtime.cpp), not the threading layer's.
+target_link_options(TarnLib PRIVATE -Wl,--wrap=pthread_once)
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   # Exports by their plain names, as the .def file gives them.
   target_link_options(TarnLib PRIVATE -Wl,--kill-at -Wl,--enable-stdcall-fixup)

@@ -187,3 +187,4 @@ endif()
 
 include(cmake/docs_tests.cmake)
 include(cmake/wine_fuzz.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/lifetime_tests.cmake)

@@ -22,6 +22,7 @@ void RaiseVariantFailure(HRESULT hr) {
     case E_OUTOFMEMORY:
       throw std::bad_alloc();
     case DISP_E_TYPEMISMATCH:
+    case E_NOINTERFACE:  // an object without IDispatch, whose value cannot be read
       RaiseStandardError(kErrTypeMismatch);
     case DISP_E_OVERFLOW:
       RaiseStandardError(kErrOverflow);

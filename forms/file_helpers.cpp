@@ -55,7 +55,7 @@ std::u16string_view DirNameOf(std::u16string_view full_path) noexcept {
 }
 
 int FileNumbers::Acquire() {
-  const std::lock_guard<std::mutex> lock(mutex_);
+  const std::lock_guard<ModuleMutex> lock(mutex_);
   for (int i = 0; i < kCount; ++i) {
     if (!in_use_[static_cast<size_t>(i)]) {
       in_use_[static_cast<size_t>(i)] = true;
@@ -67,7 +67,7 @@ int FileNumbers::Acquire() {
 
 void FileNumbers::Release(int number) noexcept {
   if (number < 1 || number > kCount) return;
-  const std::lock_guard<std::mutex> lock(mutex_);
+  const std::lock_guard<ModuleMutex> lock(mutex_);
   in_use_[static_cast<size_t>(number - 1)] = false;
 }
 

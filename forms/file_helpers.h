@@ -8,6 +8,8 @@
 #include <mutex>
 #include <string_view>
 
+#include "frame/module_mutex.h"
+
 namespace tarn {
 
 // Position (1-based) of the last backslash in `text`, 0 when there is none.
@@ -41,7 +43,7 @@ class FileNumbers {
   void Release(int number) noexcept;
 
  private:
-  std::mutex mutex_;
+  ModuleMutex mutex_;
   std::array<bool, kCount> in_use_{};
 };
 

@@ -67,7 +67,7 @@ void* EntryPointTable::LibraryFor(const char* library) {
 }
 
 void* EntryPointTable::Address(EntryPoint entry) {
-  const std::lock_guard<std::mutex> lock(mutex_);
+  const std::lock_guard<ModuleMutex> lock(mutex_);
   void*& cached = addresses_.at(static_cast<size_t>(entry));
   if (cached) return cached;
   const EntryPointName name = NameOf(entry);

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "frame/module_mutex.h"
+
 namespace tarn {
 
 // How libraries are loaded and searched: LoadLibraryA and GetProcAddress in the
@@ -89,7 +91,7 @@ class EntryPointTable {
 
   ModuleLoader& loader_;
   // Objects in several threads may bind entries at once.
-  std::mutex mutex_;
+  ModuleMutex mutex_;
   std::array<void*, static_cast<size_t>(EntryPoint::kCount)> addresses_{};
   std::vector<LoadedLibrary> libraries_;
 };

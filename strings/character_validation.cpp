@@ -20,23 +20,30 @@ bool IsCustomString(std::u16string_view testo, std::u16string_view good_chars) {
   return true;
 }
 
-std::u16string GetRndString(RandomSource& random, int32_t length, std::u16string_view using_this_chars) {
+size_t RandomStringLength(int32_t length, std::u16string_view using_this_chars) {
   if (using_this_chars.empty()) {
     throw AutomationError(kErrEmptyRandomCharacters, std::u16string(kEmptyRandomCharactersText),
                           std::u16string(kModuleSource));
   }
   // The draw loop runs to Length - 1, which does not fit a Long for the lowest Long.
   if (length == std::numeric_limits<int32_t>::min()) RaiseStandardError(kErrOverflow);
-  if (length <= 0) return {};
+  return length <= 0 ? 0 : static_cast<size_t>(length);
+}
 
+void DrawRandomCharacters(RandomSource& random, std::u16string_view using_this_chars, char16_t* out, size_t count) {
   const double entries = static_cast<double>(LengthOf(using_this_chars));
-  std::u16string result(static_cast<size_t>(length), u'\0');
-  for (char16_t& unit : result) {
+  for (size_t i = 0; i < count; ++i) {
     const double index = std::floor(random.NextUniform() * entries);
     // A number outside [0, 1) would index past the character table.
     if (!(index >= 0 && index < entries)) RaiseStandardError(kErrSubscript);
-    unit = using_this_chars[static_cast<size_t>(index)];
+    out[i] = using_this_chars[static_cast<size_t>(index)];
   }
+}
+
+std::u16string GetRndString(RandomSource& random, int32_t length, std::u16string_view using_this_chars) {
+  const size_t count = RandomStringLength(length, using_this_chars);
+  std::u16string result(count, u'\0');
+  DrawRandomCharacters(random, using_this_chars, result.data(), count);
   return result;
 }
 

@@ -31,4 +31,10 @@ bool IsCustomString(std::u16string_view testo, std::u16string_view good_chars);
 // -2,147,483,648; with error 9 if `random` yields a number outside [0, 1).
 std::u16string GetRndString(RandomSource& random, int32_t length, std::u16string_view using_this_chars);
 
+// The two steps of GetRndString, for a caller that keeps the result in memory
+// of its own: the checks (the errors above except 9) and the number of
+// characters to draw, then the draws into `out`.
+size_t RandomStringLength(int32_t length, std::u16string_view using_this_chars);
+void DrawRandomCharacters(RandomSource& random, std::u16string_view using_this_chars, char16_t* out, size_t count);
+
 }  // namespace tarn

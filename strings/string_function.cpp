@@ -159,8 +159,14 @@ HRESULT StringFunction::IsCustomString(BSTR Testo, BSTR GoodChars, VARIANT* resu
 
 HRESULT StringFunction::GetRndString(LONG Length, BSTR UsingThisChars, BSTR* result) {
   return RunMember(this, result, [&] {
-    com::SystemRandomSource random;
-    return Bstr(tarn::GetRndString(random, Length, ViewOf(UsingThisChars)));
+    // Drawn straight into the String handed back: a length that cannot be
+    // allocated fails at once, before any draw.
+    const std::u16string_view chars = ViewOf(UsingThisChars);
+    const size_t count = RandomStringLength(Length, chars);
+    Bstr text = Bstr::WithLength(count);
+    com::SystemRandomSource random(count);
+    DrawRandomCharacters(random, chars, reinterpret_cast<char16_t*>(text.get()), count);
+    return text;
   });
 }
 

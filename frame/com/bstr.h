@@ -25,6 +25,16 @@ class Bstr {
     value_ = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()), static_cast<UINT>(text.size()));
     if (!value_) throw std::bad_alloc();
   }
+  // A String of `length` characters for the caller to fill. The largest
+  // String the platform can hold is 0x3FFFFFFF characters; a longer one, or
+  // one there is no memory for, raises error 7 before anything is done.
+  static Bstr WithLength(size_t length) {
+    if (length > 0x7FFFFFFFu / 2) RaiseStandardError(kErrOutOfMemory);
+    Bstr text;
+    text.value_ = SysAllocStringLen(nullptr, static_cast<UINT>(length));
+    if (!text.value_) RaiseStandardError(kErrOutOfMemory);
+    return text;
+  }
   Bstr(const Bstr&) = delete;
   Bstr& operator=(const Bstr&) = delete;
   Bstr(Bstr&& other) noexcept : value_(std::exchange(other.value_, nullptr)) {}

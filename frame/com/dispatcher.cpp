@@ -204,6 +204,12 @@ bool TakeVariantArray(VARTYPE want, VARIANTARG& arg, Slot& slot, HRESULT& hr) no
   return true;
 }
 
+// An object without IDispatch where the parameter takes one fails the
+// conversion with E_NOINTERFACE, which clients show as an unexplained error:
+// it is an argument of the wrong type, as for any other value that does not
+// convert, and clients report it as error 13, "Type mismatch".
+HRESULT ConversionResult(HRESULT hr) noexcept { return hr == E_NOINTERFACE ? DISP_E_TYPEMISMATCH : hr; }
+
 // Takes an argument the caller passed into the slot of `param`.
 HRESULT TakeArgument(const DispatchParam& param, VARIANTARG& arg, Slot& slot, VARIANTARG*& pointer) noexcept {
   const VARTYPE want = param.type;
@@ -249,7 +255,7 @@ HRESULT TakeArgument(const DispatchParam& param, VARIANTARG& arg, Slot& slot, VA
     }
     HRESULT taken = S_OK;
     if (TakeVariantArray(want, arg, slot, taken)) return taken;
-    const HRESULT hr = VariantChangeType(&slot.owned, &arg, 0, base);
+    const HRESULT hr = ConversionResult(VariantChangeType(&slot.owned, &arg, 0, base));
     if (FAILED(hr)) return hr;
     PointAtOwned(want, slot);
     return S_OK;
@@ -258,7 +264,7 @@ HRESULT TakeArgument(const DispatchParam& param, VARIANTARG& arg, Slot& slot, VA
   if (have == (VT_BYREF | want) && Lend(want, V_BYREF(&arg), slot.value)) return S_OK;
   if (inner && V_VT(inner) == want && Lend(want, ValueAddress(*inner), slot.value)) return S_OK;
   if (inner && V_VT(inner) == (VT_BYREF | want) && Lend(want, V_BYREF(inner), slot.value)) return S_OK;
-  const HRESULT hr = VariantChangeType(&slot.owned, &arg, 0, want);
+  const HRESULT hr = ConversionResult(VariantChangeType(&slot.owned, &arg, 0, want));
   if (FAILED(hr)) return hr;
   pointer = &slot.owned;
   return S_OK;

@@ -6,6 +6,7 @@
 #include "frame/com/class_factory.h"
 #include "frame/com/module.h"
 #include "frame/com/registration.h"
+#include "frame/com/thread_runtime.h"
 #include "network/network.h"
 #include "settings/reg_settings.h"
 #include "strings/string_function.h"
@@ -41,11 +42,15 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   switch (reason) {
     case DLL_PROCESS_ATTACH:
       tarn::com::SetModuleHandle(instance);
-      DisableThreadLibraryCalls(instance);
+      return tarn::com::ThreadRuntimeAttach();
+    case DLL_THREAD_DETACH:
+      // A thread that handled an exception here leaves its runtime state.
+      tarn::com::ThreadRuntimeThreadDetach();
       break;
     case DLL_PROCESS_DETACH:
       // At process exit other DLLs may already be gone: release only on FreeLibrary.
       if (!reserved) tarn::com::ReleaseTypeInfoCache();
+      tarn::com::ThreadRuntimeDetach(reserved != nullptr);
       break;
     default:
       break;

@@ -5,8 +5,8 @@
 
 #include <windows.h>
 
-#include <array>
 #include <cstdint>
+#include <vector>
 
 #include "frame/random_source.h"
 
@@ -14,11 +14,14 @@ namespace tarn::com {
 
 class SystemRandomSource final : public RandomSource {
  public:
+  // `draws`: about how many numbers will be taken; the buffer grows with it
+  // (up to 512 KB), so that long texts cost few calls to the generator.
+  explicit SystemRandomSource(size_t draws = 64);
   double NextUniform() override;
 
  private:
-  std::array<uint64_t, 64> buffer_{};
-  size_t next_ = buffer_.size();
+  std::vector<uint64_t> buffer_;
+  size_t next_;
 };
 
 }  // namespace tarn::com
