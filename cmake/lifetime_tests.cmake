@@ -24,8 +24,10 @@ add_test(NAME lifetime_short_lived_threads
 add_test(NAME lifetime_sta_race
          COMMAND ${TARN_WINE_PREFIX_RUN} ${TARN_TEST_SCRIPTS}/lifetime/run_repeated.sh 5
                  $<TARGET_FILE:tarnlib_lifetime_tests> race)
+# The client test unregisters and registers the DLL again: these wait for it.
 set_tests_properties(lifetime_unload_cycles lifetime_short_lived_threads lifetime_sta_race
-                     PROPERTIES FIXTURES_REQUIRED "wine;registered" SKIP_RETURN_CODE ${TARN_SKIP} TIMEOUT 900)
+                     PROPERTIES FIXTURES_REQUIRED "wine;registered" RESOURCE_LOCK registry SKIP_RETURN_CODE ${TARN_SKIP}
+                                TIMEOUT 900)
 
 # Failures as a late-bound client sees them.
 target_sources(tarnlib_client_tests PRIVATE tests/wine/client/failure_reports_test.cpp)

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # package.sh [--no-msi] [--msi-64-only]: the release, in dist/.
-#   dist/TarnLib-<version>.zip  x64/ and x86/ (TarnLib.dll, its manifest where
-#                               the build makes one, tarnlib-register.exe), the
+#   dist/TarnLib-<version>.zip  x64/ and x86/ (TarnLib.dll, its registration-
+#                               free manifest, tarnlib-register.exe), the
 #                               type library, the C/C++ header and GUID file,
 #                               README.md, LICENSE, CHANGELOG.md
 #   dist/TarnLib-<version>.msi  both DLLs into their program folders, the type
@@ -32,7 +32,7 @@ done
 
 for preset in mingw64 mingw32; do
   cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset" -j "$(nproc)" --target TarnLib tarnlib-register
+  cmake --build --preset "$preset" -j "$(nproc)" --target TarnLib tarnlib-register tarn_manifest
 done
 
 version=$(python3 packaging/version_of.py build/mingw64/TarnLib.dll)
@@ -55,11 +55,8 @@ for bits in 64 32; do
   [ "$bits" = 64 ] && folder=x64 || folder=x86
   build="$root/build/mingw$bits"
   mkdir -p "$stage/$folder"
-  cp "$build/TarnLib.dll" "$build/tarnlib-register.exe" "$stage/$folder/"
-  # The registration-free manifest, where the build generates one.
-  for manifest in TarnLib.manifest; do
-    [ -f "$build/$manifest" ] && cp "$build/$manifest" "$stage/$folder/"
-  done
+  # The DLL with its registration-free manifest, and the per-user tool.
+  cp "$build/TarnLib.dll" "$build/TarnLib.manifest" "$build/tarnlib-register.exe" "$stage/$folder/"
 done
 # Type library (of the 32-bit DLL: 32-bit Windows is the library's own target)
 # and the files for early-bound C and C++ clients.

@@ -17,9 +17,10 @@ import zipfile
 
 REQUIRED = {
     'x64/TarnLib.dll', 'x64/tarnlib-register.exe', 'x86/TarnLib.dll', 'x86/tarnlib-register.exe',
+    'x64/TarnLib.manifest', 'x86/TarnLib.manifest',
     'TarnLib.tlb', 'TarnLib_h.h', 'TarnLib_i.c', 'README.md', 'LICENSE', 'CHANGELOG.md',
 }
-OPTIONAL = {'x64/TarnLib.manifest', 'x86/TarnLib.manifest'}
+OPTIONAL = set()
 MACHINE = {'x64': 0x8664, 'x86': 0x14C}
 BUILD = {'x64': 'build/mingw64', 'x86': 'build/mingw32'}
 

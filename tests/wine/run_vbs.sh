@@ -1,23 +1,3 @@
 #!/usr/bin/env bash
-# run_vbs.sh SCRIPT: runs a VBScript test with Wine's cscript of the bitness
-# TARN_WINE_BITS asks for (64 unless 32), and passes only when the script host
-# was of that bitness and the last line is the summary with no failures. Wine's
-# cscript exits with 0 even when a script stops on a runtime error, so the
-# summary line is what tells a complete run.
-set -u
-. "$(dirname "$0")/wine_env.sh"
-# Each test script runs with the shared checks prepended.
-combined=$(mktemp --suffix=.vbs)
-trap 'rm -f "$combined"' EXIT
-cat "$(dirname "$1")/test_support.vbs" "$1" > "$combined"
-script=$(wine_path "$combined")
-output=$(wine_run 300 "${TARN_SYSTEM}cscript.exe" //nologo "$script" 2>&1 | tr -d '\r')
-status=$?
-printf '%s\n' "$output"
-wine_check_host "$output" || exit 1
-last=$(printf '%s\n' "$output" | grep -v '^\s*$' | tail -n 1)
-if [[ ! "$last" =~ ^[0-9]+\ passed,\ 0\ failed$ ]]; then
-  echo "run_vbs: no clean summary line at the end (exit $status)" >&2
-  exit 1
-fi
-exit 0
+# run_vbs.sh SCRIPT: a VBScript test under Wine (see run_script.sh).
+exec "$(dirname "$0")/run_script.sh" "$@"

@@ -558,5 +558,10 @@ int main(int argc, char** argv) {
   if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 3;
   const int rc = RUN_ALL_TESTS();
   CoUninitialize();
+  // The settings calls leave the company's key with its empty application
+  // key: the client removes what it made, so that any deployment it checks is
+  // left as it was.
+  RegDeleteTreeW(HKEY_CURRENT_USER, (L"Software\\" + TestCompany()).c_str());
+  RegDeleteKeyW(HKEY_CURRENT_USER, (L"Software\\" + TestCompany()).c_str());
   return rc;
 }
