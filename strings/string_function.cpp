@@ -164,7 +164,7 @@ HRESULT StringFunction::GetRndString(LONG Length, BSTR UsingThisChars, BSTR* res
     const std::u16string_view chars = ViewOf(UsingThisChars);
     const size_t count = RandomStringLength(Length, chars);
     Bstr text = Bstr::WithLength(count);
-    com::SystemRandomSource random(count);
+    com::SystemRandomSource random;
     DrawRandomCharacters(random, chars, reinterpret_cast<char16_t*>(text.get()), count);
     return text;
   });

@@ -6,24 +6,30 @@
 
 namespace tarn::com {
 
-namespace {
-
-constexpr size_t kLargestBuffer = 64 * 1024;
-
-}  // namespace
-
-SystemRandomSource::SystemRandomSource(size_t draws)
-    : buffer_(draws < 1 ? 1 : (draws > kLargestBuffer ? kLargestBuffer : draws)), next_(buffer_.size()) {}
-
 double SystemRandomSource::NextUniform() {
-  if (next_ == buffer_.size()) {
+  if (!stream_) {
+    // Key and nonce from the system generator, drawn on first use so that a
+    // failure surfaces as an error of the drawing member.
+    uint32_t seed[11];
     const NTSTATUS status =
-        BCryptGenRandom(nullptr, reinterpret_cast<PUCHAR>(buffer_.data()),
-                        static_cast<ULONG>(buffer_.size() * sizeof(uint64_t)), BCRYPT_USE_SYSTEM_PREFERRED_RNG);
+        BCryptGenRandom(nullptr, reinterpret_cast<PUCHAR>(seed), sizeof seed, BCRYPT_USE_SYSTEM_PREFERRED_RNG);
     if (status < 0) RaiseStandardError(kErrInternal);
+    ChaCha20::Key key;
+    ChaCha20::Nonce nonce;
+    for (int i = 0; i < 8; ++i) key[i] = seed[i];
+    for (int i = 0; i < 3; ++i) nonce[i] = seed[8 + i];
+    SecureZeroMemory(seed, sizeof seed);
+    stream_.emplace(key, nonce);
+  }
+  // A block serves eight numbers; a String of at most 2^30 characters needs
+  // far fewer than the 2^32 blocks of one key's stream.
+  if (next_ == 8) {
+    block_ = stream_->NextBlock();
     next_ = 0;
   }
-  return UniformFromBits(buffer_[next_++]);
+  const uint64_t bits = static_cast<uint64_t>(block_[2 * next_]) | static_cast<uint64_t>(block_[2 * next_ + 1]) << 32;
+  ++next_;
+  return UniformFromBits(bits);
 }
 
 }  // namespace tarn::com

@@ -1,27 +1,28 @@
-// Random numbers from the operating system's cryptographic generator, for
-// strings that may serve as passwords or tokens. Draws are buffered: one call
-// to the generator serves many numbers.
+// Random numbers for strings that may serve as passwords or tokens: a key
+// drawn from the operating system's cryptographic generator, stretched by the
+// ChaCha20 stream. One call to the system generator serves a whole string,
+// however long, so a long string is drawn at the stream's speed rather than
+// the system generator's.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
-#include <vector>
+#include <optional>
 
+#include "frame/chacha20.h"
 #include "frame/random_source.h"
 
 namespace tarn::com {
 
 class SystemRandomSource final : public RandomSource {
  public:
-  // `draws`: about how many numbers will be taken; the buffer grows with it
-  // (up to 512 KB), so that long texts cost few calls to the generator.
-  explicit SystemRandomSource(size_t draws = 64);
   double NextUniform() override;
 
  private:
-  std::vector<uint64_t> buffer_;
-  size_t next_;
+  std::optional<ChaCha20> stream_;
+  ChaCha20::Block block_{};
+  size_t next_ = 8;  // 64-bit numbers taken from block_
 };
 
 }  // namespace tarn::com

@@ -44,9 +44,8 @@ struct PendingFindings {
   // IDispatch is passed where an object is read. Mended: checked strictly.
   bool bare_no_interface = false;
   // A random-string length that can be allocated but is huge (hundreds of
-  // millions) is drawn at the system generator's speed, far past the
-  // watchdog; lengths that cannot be allocated fail at once with error 7.
-  // These members get small numbers only until the drawing is at memory speed.
+  // millions) takes longer than the watchdog to draw; lengths that cannot be
+  // allocated fail at once with error 7. These members get small numbers only.
   std::set<std::wstring> small_numbers_only = {L"GetRndString"};
 };
 
