@@ -93,6 +93,19 @@ set_source_files_properties(frame/TarnLib.rc PROPERTIES
   OBJECT_DEPENDS "${TARN_GENERATED}/TarnLib.tlb;${TARN_GENERATED}/iid_resources.rc")
 target_include_directories(TarnLib PRIVATE ${TARN_GENERATED})
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I ${TARN_GENERATED}")
+# One version for every resource, the project's: 0.4.0.3 is written
+# "0.04.0003" in the version texts (minor of two digits, revision of four).
+string(LENGTH "${PROJECT_VERSION_MINOR}" TARN_MINOR_DIGITS)
+string(LENGTH "${PROJECT_VERSION_TWEAK}" TARN_TWEAK_DIGITS)
+math(EXPR TARN_MINOR_PAD "2 - ${TARN_MINOR_DIGITS}")
+math(EXPR TARN_TWEAK_PAD "4 - ${TARN_TWEAK_DIGITS}")
+string(REPEAT "0" ${TARN_MINOR_PAD} TARN_MINOR_ZEROS)
+string(REPEAT "0" ${TARN_TWEAK_PAD} TARN_TWEAK_ZEROS)
+file(CONFIGURE OUTPUT ${TARN_GENERATED}/tarn_version.h CONTENT
+"// The project's version, for the version resources (made by CMake).
+#define TARN_VERSION_NUMBERS ${PROJECT_VERSION_MAJOR}, ${PROJECT_VERSION_MINOR}, ${PROJECT_VERSION_PATCH}, ${PROJECT_VERSION_TWEAK}
+#define TARN_VERSION_TEXT \"${PROJECT_VERSION_MAJOR}.${TARN_MINOR_ZEROS}${PROJECT_VERSION_MINOR}.${TARN_TWEAK_ZEROS}${PROJECT_VERSION_TWEAK}\"
+")
 # The version information names the bitness of each build.
 math(EXPR TARN_POINTER_BITS "${CMAKE_SIZEOF_VOID_P} * 8")
 set_property(SOURCE frame/TarnLib.rc frame/tools/register_per_user.rc APPEND PROPERTY COMPILE_DEFINITIONS
