@@ -117,6 +117,13 @@ n = Err.Number : d = Err.Description : s = Err.Source
 On Error GoTo 0
 CheckError "GetRndString of -2147483648", n, d, s, 6, "Overflow", "TarnLib"
 
+' No String can hold 2147483647 characters: the allocation fails before any draw.
+On Error Resume Next
+result = sf.GetRndString(2147483647)
+n = Err.Number : d = Err.Description : s = Err.Source
+On Error GoTo 0
+CheckError "GetRndString of 2147483647", n, d, s, 7, "Out of memory", "TarnLib"
+
 On Error Resume Next
 result = sf.FirstUCase(String(32767, "x"))
 n = Err.Number : d = Err.Description : s = Err.Source
