@@ -62,6 +62,11 @@ done
 # and the files for early-bound C and C++ clients.
 cp build/mingw32/generated/TarnLib.tlb build/mingw32/generated/TarnLib_h.h build/mingw32/generated/TarnLib_i.c "$stage/"
 cp README.md LICENSE CHANGELOG.md "$stage/"
+# The user documentation, with the folders its links name (the list is
+# tests/release/doc_links.py's SHIPPED_PAGES).
+mkdir -p "$stage/docs/reference"
+cp docs/reference.md docs/getting-started.md docs/vba-guide.md docs/platform-notes.md "$stage/docs/"
+cp docs/reference/*.md "$stage/docs/reference/"
 chmod -R u=rwX,go=rX "$stage"
 
 mkdir -p dist
