@@ -17,7 +17,7 @@ add_test(NAME apartment_tests_regsvr32
          COMMAND ${TARN_WINE_PREFIX_RUN} ${TARN_TEST_SCRIPTS}/run_wine_program.sh
                  $<TARGET_FILE:tarnlib_apartment_tests> --bits=${TARN_BITS})
 set_tests_properties(apartment_tests_regsvr32 PROPERTIES FIXTURES_REQUIRED "wine;registered" RESOURCE_LOCK registry
-                                                     SKIP_RETURN_CODE ${TARN_SKIP} TIMEOUT 900)
+                                                     SKIP_RETURN_CODE ${TARN_SKIP} TIMEOUT ${TARN_WINE_TIMEOUT})
 
 # The rest run in a prefix of their own where nothing of the library is
 # registered before and after each test (tests/wine/deploy_env.sh).
@@ -39,9 +39,9 @@ if(TARN_BITS EQUAL 32)
                    ${TARN_OTHER_BUILD} ${CMAKE_BINARY_DIR} ${PROJECT_SOURCE_DIR}/tests/vbs/every_class.vbs)
   list(APPEND TARN_DEPLOY_TESTS side_by_side)
 endif()
-set_tests_properties(${TARN_DEPLOY_TESTS} PROPERTIES SKIP_RETURN_CODE ${TARN_SKIP} TIMEOUT 900 RESOURCE_LOCK deploy_prefix)
+set_tests_properties(${TARN_DEPLOY_TESTS} PROPERTIES SKIP_RETURN_CODE ${TARN_SKIP} TIMEOUT ${TARN_WINE_TIMEOUT} RESOURCE_LOCK deploy_prefix)
 
 # Version information and help of the per-user registration tool.
 add_test(NAME register_tool_messages
          COMMAND ${TARN_WINE_PREFIX_RUN} ${TARN_TEST_SCRIPTS}/register_tool_test.sh $<TARGET_FILE:tarnlib-register>)
-set_tests_properties(register_tool_messages PROPERTIES FIXTURES_REQUIRED wine SKIP_RETURN_CODE ${TARN_SKIP} TIMEOUT 300)
+set_tests_properties(register_tool_messages PROPERTIES FIXTURES_REQUIRED wine SKIP_RETURN_CODE ${TARN_SKIP} TIMEOUT ${TARN_WINE_SHORT_TIMEOUT})

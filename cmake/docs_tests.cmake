@@ -14,7 +14,7 @@ add_test(NAME doc_examples_network
          COMMAND ${TARN_WINE_PREFIX_RUN} ${TARN_TEST_SCRIPTS}/run_without_dns.sh ${TARN_TEST_SCRIPTS}/run_doc_examples.sh
                  --only Network.md)
 set_tests_properties(doc_examples doc_examples_network PROPERTIES
-                     FIXTURES_REQUIRED "wine;registered" RESOURCE_LOCK registry SKIP_RETURN_CODE ${TARN_SKIP} TIMEOUT 900)
+                     FIXTURES_REQUIRED "wine;registered" RESOURCE_LOCK registry SKIP_RETURN_CODE ${TARN_SKIP} TIMEOUT ${TARN_WINE_TIMEOUT})
 
 # Every link of the pages the release archive ships resolves among the shipped
 # files (archive_test.py checks the archive itself the same way).

@@ -27,7 +27,7 @@ add_test(NAME lifetime_sta_race
 # The client test unregisters and registers the DLL again: these wait for it.
 set_tests_properties(lifetime_unload_cycles lifetime_short_lived_threads lifetime_sta_race
                      PROPERTIES FIXTURES_REQUIRED "wine;registered" RESOURCE_LOCK registry SKIP_RETURN_CODE ${TARN_SKIP}
-                                TIMEOUT 900)
+                                TIMEOUT ${TARN_WINE_TIMEOUT})
 
 # Failures as a late-bound client sees them.
 target_sources(tarnlib_client_tests PRIVATE tests/wine/client/failure_reports_test.cpp)

@@ -23,7 +23,7 @@ add_test(NAME dispatch_fuzzer
                  $<TARGET_FILE:tarnlib_dispatch_fuzzer> --dll=$<TARGET_FILE:TarnLib> --bits=${TARN_BITS}
                  --seed=${TARN_BITS} --calls=${TARN_FUZZ_CALLS} --watchdog=30)
 set_tests_properties(dispatch_fuzzer PROPERTIES FIXTURES_REQUIRED "wine;xvfb" RESOURCE_LOCK "registry;window_system"
-                     SKIP_RETURN_CODE ${TARN_SKIP} TIMEOUT 900)
+                     SKIP_RETURN_CODE ${TARN_SKIP} TIMEOUT ${TARN_WINE_TIMEOUT})
 
 # Regression cases of what the fuzzer found, in the C++ client.
 target_sources(tarnlib_client_tests PRIVATE tests/wine/client/bad_input_test.cpp)

@@ -82,7 +82,7 @@ if [ $way = guest ]; then
   done
   scale=$(guest_time_scale)
   {
-    echo "export TARN_X86_IN_GUEST=1 TARN_X86_RUNNER=host TARN_TIME_SCALE=$scale"
+    echo "export HOME=/root USER=root TARN_X86_IN_GUEST=1 TARN_X86_RUNNER=host TARN_TIME_SCALE=$scale"
     echo "export TARN_WINEPREFIXES=/var/tmp/tarn-prefixes TARN_WINEPREFIX_TEMPLATE=$TARN_GUEST_PREFIXES/template"
     echo "mkdir -p /var/tmp/tarn-prefixes"
     # The caller's TARN_ settings, but for the ones that describe this host.

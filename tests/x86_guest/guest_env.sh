@@ -39,9 +39,10 @@ guest_ready() {
     [ "$(cat "$TARN_GUEST_STAMP" 2>/dev/null)" = "$(guest_recipe_id) prefix" ]
 }
 
-# guest_recipe_id: changes whenever what goes into the guest changes.
+# guest_recipe_id: changes whenever what goes into the guest changes: its
+# packages or its init.
 guest_recipe_id() {
-  cat "$TARN_ROOT/tests/x86_guest/build_guest.sh" "$TARN_ROOT/tests/x86_guest/guest_init.sh" | sha256sum | cut -c1-16
+  cat "$TARN_ROOT/tests/x86_guest/guest_packages" "$TARN_ROOT/tests/x86_guest/guest_init.sh" | sha256sum | cut -c1-16
 }
 
 # guest_boot JOB_DIR SECONDS [--keep]: boots the guest on the job in JOB_DIR
