@@ -6,7 +6,7 @@
 #include <optional>
 #include <string_view>
 
-#include "frame/forms_runtime.h"
+#include "forms/runtime/forms_runtime.h"
 #include "frame/text_services.h"
 
 namespace tarn {
