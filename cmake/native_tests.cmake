@@ -60,3 +60,9 @@ target_sources(tarn_core_tests PRIVATE
 
 add_executable(tarn_bench_collection bench/collection_bench.cpp)
 target_link_libraries(tarn_bench_collection PRIVATE tarn_test_support)
+
+# The include rule of the source tree (scripts/include_rule.py): nothing below
+# includes upward, no include cycles; and the rule itself catches planted faults.
+find_program(TARN_PYTHON python3 REQUIRED)
+add_test(NAME include_rule COMMAND ${TARN_PYTHON} -B ${PROJECT_SOURCE_DIR}/scripts/include_rule.py ${PROJECT_SOURCE_DIR})
+add_test(NAME include_rule_self_test COMMAND ${TARN_PYTHON} -B ${PROJECT_SOURCE_DIR}/scripts/include_rule.py --self-test)
