@@ -27,7 +27,7 @@ add_executable(tarn_core_tests
   network/winsock_error_text_test.cpp
   network/host_lookup_test.cpp
   tests/native/system_random_source_test.cpp
-  frame/forms_runtime_test.cpp
+  forms/runtime/forms_runtime_test.cpp
   strings/edit_control_helpers_test.cpp
   forms/control_lookup_test.cpp
   forms/cursor_confinement_test.cpp
@@ -35,7 +35,7 @@ add_executable(tarn_core_tests
   collection/keyed_collection_test.cpp
   collection/keyed_collection_model_test.cpp
   frame/array_replacement_test.cpp
-  frame/chacha20_test.cpp
+  strings/random/chacha20_test.cpp
 )
 target_link_libraries(tarn_core_tests PRIVATE tarn_test_support SQLite::SQLite3 GTest::gtest_main)
 gtest_discover_tests(tarn_core_tests DISCOVERY_TIMEOUT 60)
@@ -60,3 +60,9 @@ target_sources(tarn_core_tests PRIVATE
 
 add_executable(tarn_bench_collection bench/collection_bench.cpp)
 target_link_libraries(tarn_bench_collection PRIVATE tarn_test_support)
+
+# The include rule of the source tree (scripts/include_rule.py): nothing below
+# includes upward, no include cycles; and the rule itself catches planted faults.
+find_program(TARN_PYTHON python3 REQUIRED)
+add_test(NAME include_rule COMMAND ${TARN_PYTHON} -B ${PROJECT_SOURCE_DIR}/scripts/include_rule.py ${PROJECT_SOURCE_DIR})
+add_test(NAME include_rule_self_test COMMAND ${TARN_PYTHON} -B ${PROJECT_SOURCE_DIR}/scripts/include_rule.py --self-test)

@@ -33,15 +33,15 @@ add_custom_command(
   COMMENT "widl: type library, header and GUIDs from TarnLib.idl")
 add_custom_command(
   OUTPUT ${TARN_GENERATED}/TarnLib.tlb
-  COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/frame/tools/finish_typelib.py
+  COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/packaging/finish_typelib.py
           ${TARN_GENERATED}/TarnLib_widl.tlb ${TARN_GENERATED}/TarnLib.tlb
-  DEPENDS ${TARN_GENERATED}/TarnLib_widl.tlb ${PROJECT_SOURCE_DIR}/frame/tools/finish_typelib.py
+  DEPENDS ${TARN_GENERATED}/TarnLib_widl.tlb ${PROJECT_SOURCE_DIR}/packaging/finish_typelib.py
   COMMENT "Type library: predeclared ids and enumeration help strings")
 add_custom_command(
   OUTPUT ${TARN_GENERATED}/iid_resources.rc
-  COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/frame/tools/iid_resources.py
+  COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/packaging/iid_resources.py
           ${TARN_IDL} ${TARN_GENERATED}/iid_resources.rc
-  DEPENDS ${TARN_IDL} ${PROJECT_SOURCE_DIR}/frame/tools/iid_resources.py
+  DEPENDS ${TARN_IDL} ${PROJECT_SOURCE_DIR}/packaging/iid_resources.py
   COMMENT "_IID_ resources from TarnLib.idl")
 add_custom_target(tarn_typelib DEPENDS ${TARN_GENERATED}/TarnLib.tlb ${TARN_GENERATED}/TarnLib_h.h
                                        ${TARN_GENERATED}/iid_resources.rc)
@@ -59,22 +59,22 @@ add_library(TarnLib SHARED
   frame/com/call_frame.cpp
   frame/com/module.cpp
   frame/com/registration.cpp
-  frame/com/win_text_services.cpp
+  frame/win32/win_text_services.cpp
   frame/com/safe_array.cpp
   frame/com/dispatch_table.cpp
   frame/com/dispatcher.cpp
   frame/com/slot_call.cpp
-  frame/com/system_entry_points.cpp
-  frame/com/system_random_source.cpp
+  frame/win32/system_entry_points.cpp
+  strings/random/system_random_source.cpp
   frame/com/exports.cpp
-  frame/com/thread_runtime.cpp
-  frame/com/late_bound.cpp
-  frame/com/dispatch_forms_object.cpp
-  frame/com/host_forms_runtime.cpp
-  frame/com/window_forms_runtime.cpp
-  frame/com/window_keystroke_queue.cpp
-  frame/com/forms_runtime_provider.cpp
-  frame/com/win_cursor_window_system.cpp
+  frame/win32/thread_runtime.cpp
+  forms/runtime/late_bound.cpp
+  forms/runtime/dispatch_forms_object.cpp
+  forms/runtime/host_forms_runtime.cpp
+  forms/runtime/window_forms_runtime.cpp
+  forms/runtime/window_keystroke_queue.cpp
+  forms/runtime/forms_runtime_provider.cpp
+  forms/win_cursor_window_system.cpp
   strings/string_function.cpp
   collection/ex_collection.cpp
   collection/ex_item.cpp
@@ -108,13 +108,13 @@ file(CONFIGURE OUTPUT ${TARN_GENERATED}/tarn_version.h CONTENT
 ")
 # The version information names the bitness of each build.
 math(EXPR TARN_POINTER_BITS "${CMAKE_SIZEOF_VOID_P} * 8")
-set_property(SOURCE frame/TarnLib.rc frame/tools/register_per_user.rc APPEND PROPERTY COMPILE_DEFINITIONS
+set_property(SOURCE frame/TarnLib.rc packaging/register_per_user.rc APPEND PROPERTY COMPILE_DEFINITIONS
              TARN_BITS=${TARN_POINTER_BITS})
 target_link_libraries(TarnLib PRIVATE tarn_core tarn_guids oleaut32 ole32 uuid advapi32 bcrypt user32)
 # The C++ runtime is linked in: the DLL needs only system DLLs.
 target_link_options(TarnLib PRIVATE -static -static-libgcc -static-libstdc++ $<$<CONFIG:Release>:-s>)
 # The runtime's one-time initializations run on the module's own primitive
-# (frame/com/thread_runtime.cpp), not the threading layer's.
+# (frame/win32/thread_runtime.cpp), not the threading layer's.
 target_link_options(TarnLib PRIVATE -Wl,--wrap=pthread_once)
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   # Exports by their plain names, as the .def file gives them.
@@ -123,14 +123,14 @@ endif()
 add_dependencies(TarnLib tarn_typelib)
 # Platform adapters of the date, settings and file helpers, and the product name.
 target_sources(TarnLib PRIVATE
-  frame/com/product_name.cpp
+  frame/win32/product_name.cpp
   time/system_local_clock.cpp
   settings/system_registry.cpp
   forms/system_file_system.cpp
 )
 
 # Per-user registration without administrator rights.
-add_executable(tarnlib-register frame/tools/register_per_user.cpp frame/tools/register_per_user.rc)
+add_executable(tarnlib-register packaging/register_per_user.cpp packaging/register_per_user.rc)
 target_link_options(tarnlib-register PRIVATE -municode -static $<$<CONFIG:Release>:-s>)
 target_link_libraries(tarnlib-register PRIVATE oleaut32 ole32 advapi32)
 
@@ -150,9 +150,9 @@ else()
 endif()
 add_custom_command(
   OUTPUT ${CMAKE_BINARY_DIR}/TarnLib.manifest
-  COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/frame/tools/assembly_manifest.py
+  COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/packaging/assembly_manifest.py
           ${TARN_IDL} ${PROJECT_VERSION} ${TARN_MANIFEST_ARCH} ${CMAKE_BINARY_DIR}/TarnLib.manifest
-  DEPENDS ${TARN_IDL} ${PROJECT_SOURCE_DIR}/frame/tools/assembly_manifest.py
+  DEPENDS ${TARN_IDL} ${PROJECT_SOURCE_DIR}/packaging/assembly_manifest.py
   COMMENT "Assembly manifest of TarnLib.dll from TarnLib.idl")
 add_custom_target(tarn_manifest ALL DEPENDS ${CMAKE_BINARY_DIR}/TarnLib.manifest)
 include(cmake/deployment_tests.cmake)

@@ -169,7 +169,7 @@ target_link_options(tarn_bench_collection_client PRIVATE -static)
 add_dependencies(tarn_bench_collection_client TarnLib)
 # The library's fast case mapping against the system's, in the client's own
 # process, and the DLL's case-insensitive members against it.
-target_sources(tarnlib_client_tests PRIVATE tests/wine/client/case_mapping_test.cpp frame/com/win_text_services.cpp)
+target_sources(tarnlib_client_tests PRIVATE tests/wine/client/case_mapping_test.cpp frame/win32/win_text_services.cpp)
 
 # Class information of every class, asked through IProvideClassInfo.
 target_sources(tarnlib_client_tests PRIVATE tests/wine/client/class_info_test.cpp)

@@ -7,7 +7,7 @@
 #include "collection/variant_enumerator.h"
 #include "collection/variant_selector.h"
 #include "frame/com/call_frame.h"
-#include "frame/com/win_text_services.h"
+#include "frame/win32/win_text_services.h"
 
 namespace tarn {
 

@@ -1,12 +1,15 @@
 // FindControlIndex: the 0-based position of a named control, optionally a
 // given element of a control array, among the controls of the active form.
+// The form is read through the forms runtime in forms/runtime/: its interface
+// in forms_runtime.h, the DLL's providers beside it (forms_runtime_provider.cpp
+// chooses), the native tests' fake in tests/native/fake_forms.h.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string_view>
 
-#include "frame/forms_runtime.h"
+#include "forms/runtime/forms_runtime.h"
 #include "frame/text_services.h"
 
 namespace tarn {

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "frame/forms_runtime.h"
+#include "forms/runtime/forms_runtime.h"
 
 namespace tarn {
 

@@ -7,12 +7,12 @@
 #include "forms/file_helpers.h"
 #include "forms/system_file_system.h"
 #include "frame/com/call_frame.h"
-#include "frame/com/dispatch_forms_object.h"
-#include "frame/com/forms_runtime_provider.h"
-#include "frame/com/late_bound.h"
+#include "forms/runtime/dispatch_forms_object.h"
+#include "forms/runtime/forms_runtime_provider.h"
+#include "forms/runtime/late_bound.h"
 #include "frame/com/string_variant.h"
-#include "frame/com/win_cursor_window_system.h"
-#include "frame/com/win_text_services.h"
+#include "forms/win_cursor_window_system.h"
+#include "frame/win32/win_text_services.h"
 
 namespace tarn {
 

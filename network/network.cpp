@@ -1,7 +1,7 @@
 #include "network/network.h"
 
 #include "frame/com/call_frame.h"
-#include "frame/com/win_text_services.h"
+#include "frame/win32/win_text_services.h"
 #include "network/host_lookup.h"
 #include "network/system_winsock.h"
 

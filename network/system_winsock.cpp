@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "frame/com/system_entry_points.h"
-#include "frame/com/win_text_services.h"
+#include "frame/win32/system_entry_points.h"
+#include "frame/win32/win_text_services.h"
 
 namespace tarn::com {
 namespace {

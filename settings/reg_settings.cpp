@@ -1,7 +1,7 @@
 #include "settings/reg_settings.h"
 
 #include "frame/com/call_frame.h"
-#include "frame/com/product_name.h"
+#include "frame/win32/product_name.h"
 #include "settings/system_registry.h"
 
 namespace tarn {

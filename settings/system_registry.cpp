@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "frame/com/system_entry_points.h"
+#include "frame/win32/system_entry_points.h"
 
 namespace tarn::com {
 namespace {

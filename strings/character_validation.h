@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "frame/random_source.h"
+#include "strings/random/random_source.h"
 
 namespace tarn {
 

@@ -3,11 +3,11 @@
 #include <new>
 
 #include "frame/com/call_frame.h"
-#include "frame/com/forms_runtime_provider.h"
+#include "forms/runtime/forms_runtime_provider.h"
 #include "frame/com/safe_array.h"
-#include "frame/com/system_random_source.h"
-#include "frame/com/win_text_services.h"
-#include "frame/com/window_keystroke_queue.h"
+#include "strings/random/system_random_source.h"
+#include "frame/win32/win_text_services.h"
+#include "forms/runtime/window_keystroke_queue.h"
 #include "strings/character_sets.h"
 #include "strings/character_validation.h"
 #include "strings/edit_control_helpers.h"

@@ -6,7 +6,7 @@
 #include "frame/com/class_factory.h"
 #include "frame/com/module.h"
 #include "frame/com/registration.h"
-#include "frame/com/thread_runtime.h"
+#include "frame/win32/thread_runtime.h"
 #include "network/network.h"
 #include "settings/reg_settings.h"
 #include "strings/string_function.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/forms_runtime.h"
+#include "forms/runtime/forms_runtime.h"
 
 namespace tarn::testing {
 

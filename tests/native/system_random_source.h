@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "frame/random_source.h"
+#include "strings/random/random_source.h"
 
 namespace tarn::testing {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/com/win_text_services.h"
+#include "frame/win32/win_text_services.h"
 #include "strings/case_mapping.h"
 #include "tests/wine/client/client_support.h"
 

@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "frame/chacha20.h"
-#include "frame/random_source.h"
+#include "strings/random/chacha20.h"
+#include "strings/random/random_source.h"
 
 namespace tarn::com {
 

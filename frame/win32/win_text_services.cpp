@@ -1,4 +1,4 @@
-#include "frame/com/win_text_services.h"
+#include "frame/win32/win_text_services.h"
 
 #include <windows.h>
 

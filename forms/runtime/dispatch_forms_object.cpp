@@ -1,6 +1,6 @@
-#include "frame/com/dispatch_forms_object.h"
+#include "forms/runtime/dispatch_forms_object.h"
 
-#include "frame/com/late_bound.h"
+#include "forms/runtime/late_bound.h"
 
 namespace tarn::com {
 

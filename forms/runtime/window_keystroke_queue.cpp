@@ -1,4 +1,4 @@
-#include "frame/com/window_keystroke_queue.h"
+#include "forms/runtime/window_keystroke_queue.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "frame/com/window_forms_runtime.h"
+#include "forms/runtime/window_forms_runtime.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
-#include "frame/com/forms_runtime_provider.h"
+#include "forms/runtime/forms_runtime_provider.h"
 
-#include "frame/com/host_forms_runtime.h"
-#include "frame/com/window_forms_runtime.h"
+#include "forms/runtime/host_forms_runtime.h"
+#include "forms/runtime/window_forms_runtime.h"
 
 namespace tarn::com {
 

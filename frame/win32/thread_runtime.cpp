@@ -1,4 +1,4 @@
-#include "frame/com/thread_runtime.h"
+#include "frame/win32/thread_runtime.h"
 
 #include <cstdint>
 #include <exception>

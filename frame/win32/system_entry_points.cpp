@@ -1,4 +1,4 @@
-#include "frame/com/system_entry_points.h"
+#include "frame/win32/system_entry_points.h"
 
 #include <windows.h>
 

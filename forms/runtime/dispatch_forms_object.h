@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <wrl/client.h>
 
-#include "frame/forms_runtime.h"
+#include "forms/runtime/forms_runtime.h"
 
 namespace tarn::com {
 

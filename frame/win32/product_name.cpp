@@ -1,4 +1,4 @@
-#include "frame/com/product_name.h"
+#include "frame/win32/product_name.h"
 
 #include <windows.h>
 

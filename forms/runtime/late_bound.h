@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "frame/com/variant.h"
-#include "frame/forms_runtime.h"
+#include "forms/runtime/forms_runtime.h"
 
 namespace tarn::com {
 

@@ -1,8 +1,8 @@
-#include "frame/com/win_cursor_window_system.h"
+#include "forms/win_cursor_window_system.h"
 
 #include <windows.h>
 
-#include "frame/com/system_entry_points.h"
+#include "frame/win32/system_entry_points.h"
 
 namespace tarn::com {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "frame/forms_runtime.h"
+#include "forms/runtime/forms_runtime.h"
 
 namespace tarn::com {
 

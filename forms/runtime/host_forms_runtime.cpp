@@ -1,9 +1,9 @@
-#include "frame/com/host_forms_runtime.h"
+#include "forms/runtime/host_forms_runtime.h"
 
 #include <windows.h>
 #include <wrl/client.h>
 
-#include "frame/com/dispatch_forms_object.h"
+#include "forms/runtime/dispatch_forms_object.h"
 
 namespace tarn::com {
 namespace {

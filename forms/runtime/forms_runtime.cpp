@@ -1,4 +1,4 @@
-#include "frame/forms_runtime.h"
+#include "forms/runtime/forms_runtime.h"
 
 namespace tarn {
 

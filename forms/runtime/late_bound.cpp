@@ -1,4 +1,4 @@
-#include "frame/com/late_bound.h"
+#include "forms/runtime/late_bound.h"
 
 #include <dispex.h>
 #include <wrl/client.h>

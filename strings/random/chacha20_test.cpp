@@ -1,4 +1,4 @@
-#include "frame/chacha20.h"
+#include "strings/random/chacha20.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "frame/com/system_random_source.h"
+#include "strings/random/system_random_source.h"
 
 #include <bcrypt.h>
 

@@ -4,7 +4,7 @@
 // loop after the current event.
 #pragma once
 
-#include "frame/forms_runtime.h"
+#include "forms/runtime/forms_runtime.h"
 
 namespace tarn::com {
 
