@@ -89,17 +89,23 @@ if [ $way = guest ]; then
     env | grep -E '^(TARN_[A-Z0-9_]+|CI)=' | grep -v -E '^TARN_(X86_|WINEPREFIX|TIME_SCALE|ROOT=|GUEST_)' |
       while IFS= read -r line; do printf 'export %q\n' "$line"; done
     printf 'cd %q || exit 125\n' "$here"
+    # Through a pipe, as on a host: on the guest's console Wine would take
+    # the output for a terminal's and add its control sequences.
+    echo 'job() {'
     if [ $shell = 1 ]; then
-      printf 'exec'
       printf ' %q' "$@"
       echo
     else
-      printf 'exec %q' "$root/scripts/x86-run.sh"
+      printf ' %q' "$root/scripts/x86-run.sh"
       for dll in "${dlls[@]}"; do printf ' --register %q' "$dll"; done
       printf ' --'
       printf ' %q' "$@"
       echo
     fi
+    echo '}'
+    echo 'stty -opost <&1 2>/dev/null'
+    echo 'job 2>&1 | cat'
+    echo 'exit "${PIPESTATUS[0]}"'
   } >"$job/job.sh"
   # The guest's own limit: generous, since the caller's time limits are the
   # ones that should speak first.

@@ -16,7 +16,7 @@ work=$(mktemp -d "$root/build/x86-run-test/run.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 
-printf '@echo off\r\necho tarn-cmd %%1 %%2\r\necho written> written.txt\r\nexit /b 3\r\n' >job.cmd
+printf '@echo off\r\necho tarn-cmd %%1 %%2\r\necho written> written.txt\r\ncscript.exe //nologo unregistered.vbs\r\nexit /b 3\r\n' >job.cmd
 cat >probe.vbs <<'VBS'
 Set sh = CreateObject("WScript.Shell")
 WScript.Echo "arch=" & sh.Environment("Process")("PROCESSOR_ARCHITECTURE")
@@ -30,19 +30,18 @@ If Err.Number = 0 Then WScript.Echo "registered" Else WScript.Echo "not register
 VBS
 
 # In the guest each call is one boot: few calls, each checking several things.
-output=$("$run" -- job.cmd one two 2>/dev/null | tr -d '\r'; exit "${PIPESTATUS[0]}")
-status=$?
-[ "$status" = 3 ] && pass ".cmd exit status" || fail ".cmd exit status $status, expected 3"
-grep -qx 'tarn-cmd one two' <<<"$output" && pass ".cmd output and arguments" || fail ".cmd output: $output"
-[ -f written.txt ] && pass "file written in the current folder" || fail "written.txt missing"
-
 output=$("$run" --register "$dll" -- cscript.exe //nologo probe.vbs 2>&1 | tr -d '\r'; exit "${PIPESTATUS[0]}")
 status=$?
 [ "$status" = 0 ] && pass "cscript exit status" || fail "cscript exit status $status: $output"
 grep -qx 'arch=x86' <<<"$output" && pass "32-bit script host" || fail "script host: $output"
 grep -qx 'count=2' <<<"$output" && pass "registered DLL called" || fail "DLL call: $output"
 
-output=$("$run" -- cscript.exe //nologo unregistered.vbs 2>&1 | tr -d '\r')
+output=$("$run" -- job.cmd one two 2>/dev/null | tr -d '\r'; exit "${PIPESTATUS[0]}")
+status=$?
+[ "$status" = 3 ] && pass ".cmd exit status" || fail ".cmd exit status $status, expected 3"
+grep -qx 'tarn-cmd one two' <<<"$output" && pass ".cmd output and arguments" || fail ".cmd output: $output"
+[ -f written.txt ] && pass "file written in the current folder" || fail "written.txt missing"
+# The run before registered the DLL: this one's prefix is fresh.
 grep -qx 'not registered' <<<"$output" && pass "fresh prefix: nothing registered" || fail "fresh prefix: $output"
 
 "$run" -- no-such-program.exe >/dev/null 2>&1
