@@ -154,18 +154,23 @@ wine_path() {
 # prefix is made, or brought up to date once, with them in view.
 wine_start() {
   mkdir -p "$WINEPREFIX"
+  if [ ! -d "$WINEPREFIX/drive_c/windows/system32" ] && [ -n "${TARN_WINEPREFIX_TEMPLATE:-}" ]; then
+    # The x86 guest keeps a prefix made when it was built (a first wineboot
+    # takes minutes under emulation): each test prefix is a fresh overlay on
+    # it, which costs neither the time nor the space of a copy.
+    local layer="$WINEPREFIX.layer"
+    mountpoint -q "$WINEPREFIX" && umount "$WINEPREFIX"
+    rm -rf "$layer"
+    mkdir -p "$layer/upper" "$layer/work"
+    mount -t overlay overlay -o "lowerdir=$TARN_WINEPREFIX_TEMPLATE,upperdir=$layer/upper,workdir=$layer/work" \
+      "$WINEPREFIX" || return 1
+  fi
   local boot_env=()
   if wine32_detect && [ "$TARN_WINE32_WAY" = wow64 ]; then
     boot_env=("WINEDLLPATH=$TARN_WINE32_DLLS")
   fi
   # A persistent wineserver makes every later Wine start fast.
   timeout 30 wineserver -p >/dev/null 2>&1
-  if [ ! -d "$WINEPREFIX/drive_c/windows/system32" ] && [ -n "${TARN_WINEPREFIX_TEMPLATE:-}" ]; then
-    # A copy of a prefix made earlier (the x86 guest has one) is much faster
-    # than a first wineboot.
-    rmdir "$WINEPREFIX" 2>/dev/null
-    cp -a "$TARN_WINEPREFIX_TEMPLATE" "$WINEPREFIX"
-  fi
   if [ ! -d "$WINEPREFIX/drive_c/windows/system32" ]; then
     env "${boot_env[@]}" timeout --kill-after=10 300 "$TARN_WINE64_LOADER" wineboot.exe -i >/dev/null 2>&1
   elif [ ${#boot_env[@]} -gt 0 ] && [ ! -d "$WINEPREFIX/drive_c/windows/syswow64" ]; then

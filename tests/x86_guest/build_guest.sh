@@ -50,7 +50,7 @@ if [ "$(cat "$TARN_GUEST_STAMP" 2>/dev/null)" != "$(guest_recipe_id) system" ]; 
     bookworm "$tree" "deb $mirror bookworm main" "deb $mirror bookworm-updates main"
   cp "$(ls "$tree"/boot/vmlinuz-* | sort -V | tail -n 1)" "$TARN_GUEST_KERNEL"
   cp "$(ls "$tree"/boot/initrd.img-* | sort -V | tail -n 1)" "$TARN_GUEST_INITRD"
-  mkfs.ext4 -q -F -L tarn-guest -d "$tree" "$TARN_GUEST_IMAGE" 5G
+  mkfs.ext4 -q -F -L tarn-guest -d "$tree" "$TARN_GUEST_IMAGE" 8G
   rm -rf "$tree"
   fetched=$(date +%s)
   echo "$(guest_recipe_id) system" >"$TARN_GUEST_STAMP"

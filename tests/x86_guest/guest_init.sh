@@ -24,7 +24,9 @@ power_off() {
   sleep 60
 }
 
-share_options=trans=virtio,version=9p2000.L,msize=524288,cache=none
+# cache=mmap: with cache=none, pages of programs that Wine maps from a share
+# sometimes read as zeros.
+share_options=trans=virtio,version=9p2000.L,msize=524288,cache=mmap
 mkdir -p /job
 if ! mount -t 9p -o "$share_options" job /job; then
   echo "guest: the job folder was not shared" >/dev/console
