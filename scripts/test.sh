@@ -12,7 +12,7 @@ cd "$root"
 "$root/scripts/install_prerequisites.sh" || exit 1
 . "$root/tests/wine/wine_env.sh"
 
-presets=(native native-sanitize native-fuzz)
+presets=(native native-sanitize native-hardened native-fuzz)
 case "${TARN_BITS:-both}" in
   64) presets+=(mingw64) ;;
   32) presets+=(mingw32) ;;
