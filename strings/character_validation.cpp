@@ -1,7 +1,7 @@
 #include "strings/character_validation.h"
 
+#include <algorithm>
 #include <bitset>
-#include <cmath>
 #include <limits>
 
 #include "frame/automation_error.h"
@@ -31,12 +31,20 @@ size_t RandomStringLength(int32_t length, std::u16string_view using_this_chars) 
 }
 
 void DrawRandomCharacters(RandomSource& random, std::u16string_view using_this_chars, char16_t* out, size_t count) {
-  const double entries = static_cast<double>(LengthOf(using_this_chars));
-  for (size_t i = 0; i < count; ++i) {
-    const double index = std::floor(random.NextUniform() * entries);
-    // A number outside [0, 1) would index past the character table.
-    if (!(index >= 0 && index < entries)) RaiseStandardError(kErrSubscript);
-    out[i] = using_this_chars[static_cast<size_t>(index)];
+  const auto entries = static_cast<uint32_t>(LengthOf(using_this_chars));
+  // Indices are drawn a chunk at a time, so that a source maps its bits in
+  // one tight loop instead of one call per character.
+  constexpr size_t kChunk = 2048;
+  uint32_t indices[kChunk];
+  for (size_t done = 0; done < count;) {
+    const size_t n = std::min(kChunk, count - done);
+    random.NextIndices(entries, indices, n);
+    for (size_t i = 0; i < n; ++i) {
+      // A faulty source cannot index past the character table.
+      if (indices[i] >= entries) RaiseStandardError(kErrSubscript);
+      out[done + i] = using_this_chars[indices[i]];
+    }
+    done += n;
   }
 }
 
