@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace tarn {
@@ -28,7 +29,7 @@ double ChiSquare(ChaChaRandomSource& random, uint32_t bound, size_t count) {
 }
 
 TEST(ChaChaRandomSource, IndicesAreUniformForShortAndLongWords) {
-  // Bounds on both sides of the switch to 32-bit words. A fair source stays
+  // Bounds on both sides of the switches to 16-bit and to 32-bit words. A fair source stays
   // below mean + 8 standard deviations (df + 8 sqrt(2 df)) all but never; a
   // source biased like a plain remainder of 16 bits (by a third for 40,000)
   // or stuck far above.
@@ -36,7 +37,8 @@ TEST(ChaChaRandomSource, IndicesAreUniformForShortAndLongWords) {
     uint32_t bound;
     size_t draws;
   };
-  const Row rows[] = {{2, 100'000}, {62, 620'000}, {1024, 1'024'000}, {1025, 1'025'000}, {40'000, 4'000'000}};
+  const Row rows[] = {{2, 100'000},      {62, 620'000},     {128, 640'000},     {129, 645'000},
+                      {1024, 1'024'000}, {1025, 1'025'000}, {40'000, 4'000'000}};
   ChaChaRandomSource random(kKey, kNonce);
   for (const Row& row : rows) {
     const double df = row.bound - 1.0;
@@ -62,6 +64,26 @@ TEST(ChaChaRandomSource, TheSameKeyGivesTheSameDrawsAndAnotherKeyOthers) {
     a.NextIndices(i % 2 ? 70'000 : 7, &x, 1);
     b.NextIndices(i % 2 ? 70'000 : 7, &y, 1);
     ASSERT_EQ(x, y);
+  }
+}
+
+// Characters are the table's entries at the indices an identically keyed
+// source draws, for tables of every word width, in pieces that end inside a
+// buffer of the stream and across its refills.
+TEST(ChaChaRandomSource, CharactersAreTheTableAtTheIndicesDrawn) {
+  for (const uint32_t size : {1u, 62u, 128u, 129u, 1024u, 1025u, 65535u}) {
+    std::u16string table(size, u'\0');
+    for (uint32_t k = 0; k < size; ++k) table[k] = static_cast<char16_t>(size - k);
+    ChaChaRandomSource by_index(kKey, kNonce), by_character(kKey, kNonce);
+    for (const size_t piece : {size_t{1}, size_t{37}, size_t{255}, size_t{256}, size_t{3000}}) {
+      std::vector<uint32_t> indices(piece);
+      std::u16string characters(piece, u'\0');
+      by_index.NextIndices(size, indices.data(), piece);
+      by_character.NextCharacters(table, characters.data(), piece);
+      for (size_t i = 0; i < piece; ++i) {
+        ASSERT_EQ(characters[i], table[indices[i]]) << "table of " << size << ", piece " << piece << ", " << i;
+      }
+    }
   }
 }
 

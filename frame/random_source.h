@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace tarn {
 
@@ -21,6 +22,12 @@ class RandomSource {
   // for a number outside [0, 1); a source of random bits overrides it to map
   // fewer bits per index without bias.
   virtual void NextIndices(uint32_t bound, uint32_t* out, size_t count);
+
+  // Fills out[0, count) with entries of `table` (not empty, at most 2^32 - 1
+  // entries) at indices drawn as NextIndices draws them: every entry equally
+  // likely. The default maps NextIndices a chunk at a time; a source may
+  // override it to write the entries as it draws.
+  virtual void NextCharacters(std::u16string_view table, char16_t* out, size_t count);
 };
 
 // A uniform number 0 <= r < 1 from 64 random bits: the top 53 bits scaled by

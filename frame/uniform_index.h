@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <type_traits>
 
 namespace tarn {
 
@@ -17,6 +18,8 @@ class UniformIndex {
                 std::numeric_limits<Word>::digits <= 32);
   static constexpr int kBits = std::numeric_limits<Word>::digits;
   static constexpr uint64_t kWords = uint64_t{1} << kBits;
+  // Wide enough for a word times a bound: 32 bits for words of up to 16.
+  using Product = std::conditional_t<(kBits <= 16), uint32_t, uint64_t>;
 
  public:
   // The largest bound a word of this width serves.
@@ -24,20 +27,20 @@ class UniformIndex {
 
   // `bound` from 1 to kMaxBound.
   explicit constexpr UniformIndex(uint64_t bound) noexcept
-      : bound_(bound), threshold_(static_cast<uint64_t>(kWords % bound)) {}
+      : bound_(static_cast<Product>(bound)), threshold_(static_cast<Product>(kWords % bound)) {}
 
-  // The index `word` stands for, in 0 to bound - 1; false when the word is
-  // rejected and another must be drawn.
+  // The index `word` stands for, in 0 to bound - 1, is stored in `index`
+  // whether or not the word is taken, so that a loop over many words needs
+  // no branch; false when the word is rejected and another must be drawn.
   constexpr bool Map(Word word, uint32_t& index) const noexcept {
-    const uint64_t product = uint64_t{word} * bound_;
-    if ((product & (kWords - 1)) < threshold_) return false;
+    const Product product = static_cast<Product>(Product{word} * bound_);
     index = static_cast<uint32_t>(product >> kBits);
-    return true;
+    return static_cast<Product>(product & (kWords - 1)) >= threshold_;
   }
 
  private:
-  uint64_t bound_;
-  uint64_t threshold_;
+  Product bound_;
+  Product threshold_;
 };
 
 }  // namespace tarn

@@ -1,6 +1,5 @@
 #include "strings/character_validation.h"
 
-#include <algorithm>
 #include <bitset>
 #include <limits>
 
@@ -31,21 +30,9 @@ size_t RandomStringLength(int32_t length, std::u16string_view using_this_chars) 
 }
 
 void DrawRandomCharacters(RandomSource& random, std::u16string_view using_this_chars, char16_t* out, size_t count) {
-  const auto entries = static_cast<uint32_t>(LengthOf(using_this_chars));
-  // Indices are drawn a chunk at a time, so that a source maps its bits in
-  // one tight loop instead of one call per character.
-  constexpr size_t kChunk = 2048;
-  uint32_t indices[kChunk];
-  for (size_t done = 0; done < count;) {
-    const size_t n = std::min(kChunk, count - done);
-    random.NextIndices(entries, indices, n);
-    for (size_t i = 0; i < n; ++i) {
-      // A faulty source cannot index past the character table.
-      if (indices[i] >= entries) RaiseStandardError(kErrSubscript);
-      out[done + i] = using_this_chars[indices[i]];
-    }
-    done += n;
-  }
+  // A set longer than a Long counts fails with overflow, as before any draw.
+  static_cast<void>(LengthOf(using_this_chars));
+  if (count > 0) random.NextCharacters(using_this_chars, out, count);
 }
 
 std::u16string GetRndString(RandomSource& random, int32_t length, std::u16string_view using_this_chars) {

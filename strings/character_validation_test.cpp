@@ -178,7 +178,7 @@ double ChiSquare(const std::u16string& drawn, std::u16string_view table) {
 TEST(GetRndString, SystemSourceIsUniformOverTheTable) {
   // Bounds far in the tail: a fair source exceeds them with a probability
   // below 1e-20, a biased or stuck one far above them. The system generator
-  // draws one number per character; the ChaCha20 stream the DLL uses maps 16
+  // draws one number per character; the ChaCha20 stream the DLL uses maps 8
   // bits per character.
   testing::SystemRandomSource system;
   ChaChaRandomSource stream({11, 12, 13, 14, 15, 16, 17, 18}, {19, 20, 21});

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 #include "frame/chacha_random_source.h"
 #include "frame/random_source.h"
@@ -20,6 +21,9 @@ class SystemRandomSource final : public RandomSource {
  public:
   double NextUniform() override { return Stream().NextUniform(); }
   void NextIndices(uint32_t bound, uint32_t* out, size_t count) override { Stream().NextIndices(bound, out, count); }
+  void NextCharacters(std::u16string_view table, char16_t* out, size_t count) override {
+    Stream().NextCharacters(table, out, count);
+  }
 
  private:
   // Keyed on first use, so that a failure of the system generator surfaces as
