@@ -193,13 +193,26 @@ KeyIndex::~KeyIndex() {
 }
 
 uint32_t KeyIndex::HashOf(std::string_view sort_key) noexcept {
-  // FNV-1a over the bytes, folded to 32 bits after a final mix.
-  uint64_t h = 0xCBF29CE484222325ull;
-  for (const char c : sort_key) {
-    h ^= static_cast<unsigned char>(c);
-    h *= 0x100000001B3ull;
+  // Eight bytes a step (the table computes hashes again on every removal and
+  // growth, so they must be cheap): each step mixes the next word in by a
+  // multiply and a shift; the tail is one more, zero-padded word, and the
+  // length is mixed in so that trailing zero bytes count.
+  constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
+  uint64_t h = 0xCBF29CE484222325ull ^ (sort_key.size() * kMultiplier);
+  const char* p = sort_key.data();
+  size_t left = sort_key.size();
+  for (; left >= 8; p += 8, left -= 8) {
+    uint64_t word;
+    std::memcpy(&word, p, 8);
+    h = (h ^ word) * kMultiplier;
+    h ^= h >> 29;
   }
-  h ^= h >> 29;
+  if (left) {
+    uint64_t word = 0;
+    std::memcpy(&word, p, left);
+    h = (h ^ word) * kMultiplier;
+    h ^= h >> 29;
+  }
   h *= 0xBF58476D1CE4E5B9ull;
   h ^= h >> 32;
   return static_cast<uint32_t>(h);
@@ -211,7 +224,7 @@ KeyNode* KeyIndex::Find(std::string_view sort_key, uint32_t hash) const noexcept
   for (size_t i = hash & mask;; i = (i + 1) & mask) {
     KeyNode* slot = slots_[i];
     if (!slot) return nullptr;
-    if (slot->SortKey() == sort_key) return slot;
+    if (slot_hashes_[i] == hash && slot->SortKey() == sort_key) return slot;
   }
 }
 
@@ -311,7 +324,7 @@ void KeyIndex::InsertAt(int32_t position, KeyNode* node) {
 
   if (leaf->count < kFanout) {
     InsertEntry(leaf, index, node);
-    PlaceInTable(node);
+    PlaceInTable(node, HashOf(node->SortKey()));
     return;
   }
   // Split the full leaf; the new entry goes to the half it falls in.
@@ -352,7 +365,7 @@ void KeyIndex::InsertAt(int32_t position, KeyNode* node) {
     left_block = parent;
     right_block = parent_right;
   }
-  PlaceInTable(node);
+  PlaceInTable(node, HashOf(node->SortKey()));
 }
 
 void KeyIndex::Erase(KeyNode* node) noexcept {
@@ -426,19 +439,23 @@ int KeyIndex::Height() const noexcept {
 void KeyIndex::ReserveForOneMore() {
   // Load factor at most 3/4; the table doubles, so inserts stay amortised O(1).
   if ((used_slots_ + 1) * 4 <= slots_.size() * 3) return;
-  std::vector<KeyNode*> old(slots_.empty() ? 16 : slots_.size() * 2, nullptr);
+  const size_t size = slots_.empty() ? 16 : slots_.size() * 2;
+  std::vector<KeyNode*> old(size, nullptr);
+  std::vector<uint32_t> old_hashes(size, 0);
   old.swap(slots_);
+  old_hashes.swap(slot_hashes_);
   used_slots_ = 0;
-  for (KeyNode* node : old) {
-    if (node) PlaceInTable(node);
+  for (size_t i = 0; i < old.size(); ++i) {
+    if (old[i]) PlaceInTable(old[i], old_hashes[i]);
   }
 }
 
-void KeyIndex::PlaceInTable(KeyNode* node) noexcept {
+void KeyIndex::PlaceInTable(KeyNode* node, uint32_t hash) noexcept {
   const size_t mask = slots_.size() - 1;
-  size_t i = HashOf(node->SortKey()) & mask;
+  size_t i = hash & mask;
   while (slots_[i]) i = (i + 1) & mask;
   slots_[i] = node;
+  slot_hashes_[i] = hash;
   ++used_slots_;
 }
 
@@ -451,10 +468,11 @@ void KeyIndex::RemoveFromTable(const KeyNode* node) noexcept {
   // Backward shift: move later members of the probe run into the hole when
   // their home slot does not lie cyclically between the hole and themselves.
   for (size_t next = (hole + 1) & mask; slots_[next]; next = (next + 1) & mask) {
-    const size_t home = HashOf(slots_[next]->SortKey()) & mask;
+    const size_t home = slot_hashes_[next] & mask;
     const bool stays = hole < next ? (home > hole && home <= next) : (home > hole || home <= next);
     if (!stays) {
       slots_[hole] = slots_[next];
+      slot_hashes_[hole] = slot_hashes_[next];
       slots_[next] = nullptr;
       hole = next;
     }

@@ -5,9 +5,10 @@
 // position, and the sorted insertion point all take O(log n) steps over a
 // tree only a few blocks deep, so that large lists stay cache-friendly.
 // Beside the tree, an open-addressing hash table maps each entry's canonical
-// key to the entry, so lookup by key costs one probe sequence. Nothing here
-// scans the entries. Appending at the end fills leaves and inner blocks
-// completely; a split in the middle halves the block.
+// key to the entry, so lookup by key costs one probe sequence; it keeps each
+// entry's hash beside it. Nothing here scans the entries. Appending at the
+// end fills leaves and inner blocks completely; a split in the middle halves
+// the block.
 //
 // The index does not own its entries: the keyed list allocates and frees them.
 #pragma once
@@ -24,8 +25,8 @@ struct IndexLeaf;
 // A node's canonical key and key are stored right after it, in the same
 // allocation (the keyed list makes it): first the canonical key's bytes, then
 // the key, as one byte per unit when every unit is below 256 (most keys), else
-// as UTF-16 units. Nothing else is stored per entry: a key's hash is computed
-// again from its canonical key when the table needs it.
+// as UTF-16 units. The hash table keeps each key's hash beside the entry's
+// address.
 struct KeyNode {
   // Set in key_length when the key is stored one byte per unit.
   static constexpr uint32_t kNarrowKey = 0x80000000u;
@@ -95,12 +96,15 @@ class KeyIndex {
  private:
   void Rebalance(IndexBlock* block) noexcept;
   void ReserveForOneMore();
-  void PlaceInTable(KeyNode* node) noexcept;
+  void PlaceInTable(KeyNode* node, uint32_t hash) noexcept;
   void RemoveFromTable(const KeyNode* node) noexcept;
 
   IndexBlock* root_ = nullptr;
   uint32_t count_ = 0;
   std::vector<KeyNode*> slots_;  // size a power of two, or empty
+  // The hash of each slot's entry: probes, removals and growth read no entry
+  // but the one they look for.
+  std::vector<uint32_t> slot_hashes_;
   size_t used_slots_ = 0;
   // The leaf At() reached last and the 0-based position of its first entry;
   // every change of the tree forgets it. Objects of the library live in one
