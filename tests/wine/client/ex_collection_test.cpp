@@ -275,10 +275,12 @@ TEST(ExCollection, ArraysAreCopiedDeeply) {
   SafeArrayUnaccessData(V_ARRAY(read.get()));
 }
 
-// The value a client reads back has the type and the data it stored: the
-// same bytes for a String (short ones are kept inside the entry, so lengths
-// around that limit, odd byte counts, embedded zeros and a null String are
-// rows), the same 8 bytes of data for other types, the whole Decimal.
+// The value a client reads back is the Automation copy (VariantCopy) of the
+// one it stored: the same type, the same bytes for a String (short ones are
+// kept inside the entry, so lengths around that limit, odd byte counts,
+// embedded zeros and a null String are rows; the platform's copy of a null
+// String is what comes back for it), the same data for other types, the
+// whole Decimal.
 bool SameValue(const VARIANT& a, const VARIANT& b) {
   if (V_VT(&a) != V_VT(&b)) return false;
   switch (V_VT(&a)) {
@@ -394,10 +396,12 @@ TEST(ExCollection, ValuesComeBackAsStoredThroughItemAndNewEnum) {
   for (size_t i = 0; i < std::size(rows); ++i) {
     Variant value;
     *value.get() = rows[i].make();
+    Variant copy;
+    ASSERT_EQ(VariantCopy(copy.get(), value.get()), S_OK) << rows[i].name;
     ASSERT_EQ(AddValue(c.Get(), value, std::to_wstring(i).c_str()), S_OK) << rows[i].name;
     Variant selector = LongValue(static_cast<LONG>(i + 1)), read;
     ASSERT_EQ(ReadValue(c.Get(), selector, read), S_OK) << rows[i].name;
-    EXPECT_TRUE(SameValue(*read.get(), *value.get())) << rows[i].name;
+    EXPECT_TRUE(SameValue(*read.get(), *copy.get())) << rows[i].name;
     // The same value by reference, and behind a Variant reference, as scripts pass it.
     Variant by_reference, behind_variant;
     V_VT(by_reference.get()) = V_VT(value.get()) | VT_BYREF;
@@ -411,7 +415,7 @@ TEST(ExCollection, ValuesComeBackAsStoredThroughItemAndNewEnum) {
       ASSERT_EQ(AddValue(refs.Get(), *argument, key.c_str()), S_OK) << rows[i].name;
       Variant by_key = TextValue(key.c_str()), again;
       ASSERT_EQ(ReadValue(refs.Get(), by_key, again), S_OK) << rows[i].name;
-      EXPECT_TRUE(SameValue(*again.get(), *value.get())) << rows[i].name << " by reference";
+      EXPECT_TRUE(SameValue(*again.get(), *copy.get())) << rows[i].name << " by reference";
     }
   }
   // The enumerator copies every stored value.
@@ -420,8 +424,9 @@ TEST(ExCollection, ValuesComeBackAsStoredThroughItemAndNewEnum) {
   ComPtr<IEnumVARIANT> items;
   ASSERT_EQ(unknown.As(&items), S_OK);
   for (size_t i = 0; i < std::size(rows); ++i) {
-    Variant next, expected;
-    *expected.get() = rows[i].make();
+    Variant next, made, expected;
+    *made.get() = rows[i].make();
+    ASSERT_EQ(VariantCopy(expected.get(), made.get()), S_OK) << rows[i].name;
     ASSERT_EQ(items->Next(1, next.get(), nullptr), S_OK) << rows[i].name;
     EXPECT_TRUE(SameValue(*next.get(), *expected.get())) << rows[i].name << " through NewEnum";
   }
