@@ -36,6 +36,8 @@ add_executable(tarn_core_tests
   collection/keyed_collection_model_test.cpp
   frame/array_replacement_test.cpp
   strings/random/chacha20_test.cpp
+  strings/random/uniform_index_test.cpp
+  strings/random/chacha_random_source_test.cpp
 )
 target_link_libraries(tarn_core_tests PRIVATE tarn_test_support SQLite::SQLite3 GTest::gtest_main)
 gtest_discover_tests(tarn_core_tests DISCOVERY_TIMEOUT 60)

@@ -80,6 +80,7 @@ add_library(TarnLib SHARED
   collection/ex_item.cpp
   collection/variant_enumerator.cpp
   collection/variant_selector.cpp
+  collection/compact_variant.cpp
   network/network.cpp
   network/system_winsock.cpp
   time/time_utility.cpp

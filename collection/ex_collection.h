@@ -5,6 +5,7 @@
 #pragma once
 
 #include "TarnLib_h.h"
+#include "collection/compact_variant.h"
 #include "collection/keyed_collection.h"
 #include "collection/stored_variant.h"
 #include "frame/com/bstr.h"
@@ -47,7 +48,7 @@ class ExCollection final : public com::DispatchObject<ExCollection, _ExCollectio
   com::Bstr ReadKey(const VARIANT& selector);
 
  private:
-  collection::KeyedCollection<collection::StoredVariant> core_;
+  collection::KeyedCollection<collection::CompactVariant> core_;
   ExItem* item_;  // owned; null after TerminateClass
 };
 

@@ -34,6 +34,16 @@ struct IndexInner final : IndexBlock {
 
 namespace {
 
+// Moves [first, last) to begin at `target`, within one array: the ranges may overlap.
+template <typename T>
+void ShiftItems(T* first, T* last, T* target) noexcept {
+  if (target < first) {
+    std::copy(first, last, target);
+  } else {
+    std::copy_backward(first, last, target + (last - first));
+  }
+}
+
 IndexLeaf* AsLeaf(IndexBlock* b) noexcept { return static_cast<IndexLeaf*>(b); }
 IndexInner* AsInner(IndexBlock* b) noexcept { return static_cast<IndexInner*>(b); }
 const IndexInner* AsInner(const IndexBlock* b) noexcept { return static_cast<const IndexInner*>(b); }
@@ -95,49 +105,114 @@ void MoveItems(IndexBlock* source, uint32_t from, uint32_t n, IndexBlock* target
     }
   }
   // Close the gap in the source.
-  const uint32_t rest = source->count - from - n;
+  const uint32_t end = source->count;
   if (source->leaf) {
-    auto* s = AsLeaf(source);
-    std::memmove(&s->entries[from], &s->entries[from + n], rest * sizeof(KeyNode*));
+    KeyNode** e = AsLeaf(source)->entries.data();
+    ShiftItems(e + from + n, e + end, e + from);
   } else {
     auto* s = AsInner(source);
-    std::memmove(&s->children[from], &s->children[from + n], rest * sizeof(IndexBlock*));
-    std::memmove(&s->sizes[from], &s->sizes[from + n], rest * sizeof(uint32_t));
+    ShiftItems(s->children.data() + from + n, s->children.data() + end, s->children.data() + from);
+    ShiftItems(s->sizes.data() + from + n, s->sizes.data() + end, s->sizes.data() + from);
   }
   source->count -= n;
 }
 
 void RemoveChild(IndexInner* parent, uint32_t k) noexcept {
-  const uint32_t rest = parent->count - k - 1;
-  std::memmove(&parent->children[k], &parent->children[k + 1], rest * sizeof(IndexBlock*));
-  std::memmove(&parent->sizes[k], &parent->sizes[k + 1], rest * sizeof(uint32_t));
+  IndexBlock** c = parent->children.data();
+  uint32_t* z = parent->sizes.data();
+  ShiftItems(c + k + 1, c + parent->count, c + k);
+  ShiftItems(z + k + 1, z + parent->count, z + k);
   --parent->count;
 }
 
 void InsertChild(IndexInner* parent, uint32_t k, IndexBlock* child, uint32_t size) noexcept {
-  const uint32_t rest = parent->count - k;
-  std::memmove(&parent->children[k + 1], &parent->children[k], rest * sizeof(IndexBlock*));
-  std::memmove(&parent->sizes[k + 1], &parent->sizes[k], rest * sizeof(uint32_t));
+  IndexBlock** c = parent->children.data();
+  uint32_t* z = parent->sizes.data();
+  ShiftItems(c + k, c + parent->count, c + k + 1);
+  ShiftItems(z + k, z + parent->count, z + k + 1);
   parent->children[k] = child;
   parent->sizes[k] = size;
   child->parent = parent;
   ++parent->count;
 }
 
+void InsertEntry(IndexLeaf* leaf, uint32_t index, KeyNode* node) noexcept {
+  KeyNode** e = leaf->entries.data();
+  ShiftItems(e + index, e + leaf->count, e + index + 1);
+  e[index] = node;
+  ++leaf->count;
+  node->leaf = leaf;
+}
+
+// Blocks made ahead of a split and not used are freed as what they are.
+struct BlockDeleter {
+  void operator()(IndexBlock* b) const noexcept { Delete(b); }
+};
+using OwnedBlock = std::unique_ptr<IndexBlock, BlockDeleter>;
+
+// Where a full block splits for a new item at `index` (0 to kFanout): at the
+// end, the new block takes only the new item, so that appending fills blocks
+// completely; anywhere else the block splits in halves.
+uint32_t SplitPoint(uint32_t index) noexcept { return index == kFanout ? kFanout : kFanout / 2; }
+
 }  // namespace
+
+std::u16string KeyNode::Key() const {
+  const uint32_t units = key_length & ~kNarrowKey;
+  const char* key = Text() + sort_key_length;
+  std::u16string out(units, u'\0');
+  if (key_length & kNarrowKey) {
+    for (uint32_t i = 0; i < units; ++i) out[i] = static_cast<unsigned char>(key[i]);
+  } else if (units) {
+    std::memcpy(out.data(), key, units * sizeof(char16_t));
+  }
+  return out;
+}
+
+size_t KeyNode::TextBytes(std::u16string_view key, std::string_view sort_key) noexcept {
+  const bool narrow = std::all_of(key.begin(), key.end(), [](char16_t u) { return u < 256; });
+  return sort_key.size() + key.size() * (narrow ? 1 : sizeof(char16_t));
+}
+
+void KeyNode::WriteText(std::u16string_view key, std::string_view sort_key) noexcept {
+  const bool narrow = std::all_of(key.begin(), key.end(), [](char16_t u) { return u < 256; });
+  char* text = Text();
+  if (!sort_key.empty()) std::memcpy(text, sort_key.data(), sort_key.size());
+  char* out = text + sort_key.size();
+  if (narrow) {
+    for (size_t i = 0; i < key.size(); ++i) out[i] = static_cast<char>(static_cast<unsigned char>(key[i]));
+  } else if (!key.empty()) {
+    std::memcpy(out, key.data(), key.size() * sizeof(char16_t));
+  }
+  key_length = static_cast<uint32_t>(key.size()) | (narrow ? kNarrowKey : 0);
+  sort_key_length = static_cast<uint32_t>(sort_key.size());
+}
 
 KeyIndex::~KeyIndex() {
   Clear([](KeyNode*) {});
 }
 
 uint32_t KeyIndex::HashOf(std::string_view sort_key) noexcept {
-  // FNV-1a over the bytes, folded to 32 bits after a final mix.
-  uint64_t h = 0xCBF29CE484222325ull;
-  for (const char c : sort_key) {
-    h ^= static_cast<unsigned char>(c);
-    h *= 0x100000001B3ull;
+  // Eight bytes a step (the table computes hashes again on every removal and
+  // growth, so they must be cheap): each step mixes the next word in by a
+  // multiply and a shift; the tail is one more, zero-padded word, and the
+  // length is mixed in so that trailing zero bytes count.
+  constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
+  uint64_t h = 0xCBF29CE484222325ull ^ (sort_key.size() * kMultiplier);
+  const char* p = sort_key.data();
+  size_t left = sort_key.size();
+  for (; left >= 8; p += 8, left -= 8) {
+    uint64_t word;
+    std::memcpy(&word, p, 8);
+    h = (h ^ word) * kMultiplier;
+    h ^= h >> 29;
   }
-  h ^= h >> 29;
+  if (left) {
+    uint64_t word = 0;
+    std::memcpy(&word, p, left);
+    h = (h ^ word) * kMultiplier;
+    h ^= h >> 29;
+  }
   h *= 0xBF58476D1CE4E5B9ull;
   h ^= h >> 32;
   return static_cast<uint32_t>(h);
@@ -149,7 +224,7 @@ KeyNode* KeyIndex::Find(std::string_view sort_key, uint32_t hash) const noexcept
   for (size_t i = hash & mask;; i = (i + 1) & mask) {
     KeyNode* slot = slots_[i];
     if (!slot) return nullptr;
-    if (slot->hash == hash && slot->SortKey() == sort_key) return slot;
+    if (slot_hashes_[i] == hash && slot->SortKey() == sort_key) return slot;
   }
 }
 
@@ -225,14 +300,14 @@ void KeyIndex::InsertAt(int32_t position, KeyNode* node) {
     b = inner->children[k];
   }
   IndexLeaf* leaf = AsLeaf(b);
-  std::vector<std::unique_ptr<IndexBlock>> spare;
+  std::vector<OwnedBlock> spare;
   for (IndexBlock* full = leaf; full && full->count == kFanout; full = full->parent) {
     if (full->leaf) {
-      spare.push_back(std::make_unique<IndexLeaf>());
+      spare.emplace_back(new IndexLeaf);
     } else {
-      spare.push_back(std::make_unique<IndexInner>());
+      spare.emplace_back(new IndexInner);
     }
-    if (full == root_) spare.push_back(std::make_unique<IndexInner>());
+    if (full == root_) spare.emplace_back(new IndexInner);
   }
   std::reverse(spare.begin(), spare.end());  // taken from the back: leaf first, new root last
   const auto take = [&spare] {
@@ -247,55 +322,50 @@ void KeyIndex::InsertAt(int32_t position, KeyNode* node) {
   }
   ++count_;
 
-  // Insert into the leaf, splitting it in halves when it is full.
-  if (leaf->count == kFanout) {
-    auto* right = AsLeaf(take());
-    MoveItems(leaf, kFanout / 2, kFanout / 2, right);
-    IndexLeaf* target = leaf;
-    if (index > leaf->count) {
-      index -= leaf->count;
-      target = right;
-    }
-    std::memmove(&target->entries[index + 1], &target->entries[index], (target->count - index) * sizeof(KeyNode*));
-    target->entries[index] = node;
-    ++target->count;
-    node->leaf = target;
-    // Link the new block into the parents, splitting them as needed.
-    IndexBlock* left_block = leaf;
-    IndexBlock* right_block = right;
-    for (;;) {
-      IndexInner* parent = left_block->parent;
-      if (!parent) {
-        auto* root = AsInner(take());
-        InsertChild(root, 0, left_block, EntriesUnder(left_block));
-        InsertChild(root, 1, right_block, EntriesUnder(right_block));
-        root_ = root;
-        break;
-      }
-      const uint32_t k = ChildIndex(parent, left_block);
-      parent->sizes[k] = EntriesUnder(left_block);
-      if (parent->count < kFanout) {
-        InsertChild(parent, k + 1, right_block, EntriesUnder(right_block));
-        break;
-      }
-      auto* parent_right = AsInner(take());
-      MoveItems(parent, kFanout / 2, kFanout / 2, parent_right);
-      if (k + 1 <= parent->count) {
-        InsertChild(parent, k + 1, right_block, EntriesUnder(right_block));
-      } else {
-        InsertChild(parent_right, k + 1 - parent->count, right_block, EntriesUnder(right_block));
-      }
-      // The parent's own entry above it now counts only what stayed.
-      left_block = parent;
-      right_block = parent_right;
-    }
-  } else {
-    std::memmove(&leaf->entries[index + 1], &leaf->entries[index], (leaf->count - index) * sizeof(KeyNode*));
-    leaf->entries[index] = node;
-    ++leaf->count;
-    node->leaf = leaf;
+  if (leaf->count < kFanout) {
+    InsertEntry(leaf, index, node);
+    PlaceInTable(node, HashOf(node->SortKey()));
+    return;
   }
-  PlaceInTable(node);
+  // Split the full leaf; the new entry goes to the half it falls in.
+  auto* right = AsLeaf(take());
+  const uint32_t split = SplitPoint(index);
+  MoveItems(leaf, split, kFanout - split, right);
+  if (split == kFanout || index > leaf->count) {
+    InsertEntry(right, index - leaf->count, node);
+  } else {
+    InsertEntry(leaf, index, node);
+  }
+  // Link the new block into the parents, splitting them as needed.
+  IndexBlock* left_block = leaf;
+  IndexBlock* right_block = right;
+  for (;;) {
+    IndexInner* parent = left_block->parent;
+    if (!parent) {
+      auto* root = AsInner(take());
+      InsertChild(root, 0, left_block, EntriesUnder(left_block));
+      InsertChild(root, 1, right_block, EntriesUnder(right_block));
+      root_ = root;
+      break;
+    }
+    const uint32_t k = ChildIndex(parent, left_block);
+    parent->sizes[k] = EntriesUnder(left_block);
+    if (parent->count < kFanout) {
+      InsertChild(parent, k + 1, right_block, EntriesUnder(right_block));
+      break;
+    }
+    auto* parent_right = AsInner(take());
+    const uint32_t parent_split = SplitPoint(k + 1);
+    MoveItems(parent, parent_split, kFanout - parent_split, parent_right);
+    if (parent_split == kFanout || k + 1 > parent->count) {
+      InsertChild(parent_right, k + 1 - parent->count, right_block, EntriesUnder(right_block));
+    } else {
+      InsertChild(parent, k + 1, right_block, EntriesUnder(right_block));
+    }
+    left_block = parent;
+    right_block = parent_right;
+  }
+  PlaceInTable(node, HashOf(node->SortKey()));
 }
 
 void KeyIndex::Erase(KeyNode* node) noexcept {
@@ -304,7 +374,8 @@ void KeyIndex::Erase(KeyNode* node) noexcept {
   IndexLeaf* leaf = node->leaf;
   uint32_t slot = 0;
   while (leaf->entries[slot] != node) ++slot;
-  std::memmove(&leaf->entries[slot], &leaf->entries[slot + 1], (leaf->count - slot - 1) * sizeof(KeyNode*));
+  KeyNode** e = leaf->entries.data();
+  ShiftItems(e + slot + 1, e + leaf->count, e + slot);
   --leaf->count;
   for (IndexBlock* child = leaf; child->parent; child = child->parent) {
     --child->parent->sizes[ChildIndex(child->parent, child)];
@@ -368,35 +439,40 @@ int KeyIndex::Height() const noexcept {
 void KeyIndex::ReserveForOneMore() {
   // Load factor at most 3/4; the table doubles, so inserts stay amortised O(1).
   if ((used_slots_ + 1) * 4 <= slots_.size() * 3) return;
-  std::vector<KeyNode*> old(slots_.empty() ? 16 : slots_.size() * 2, nullptr);
+  const size_t size = slots_.empty() ? 16 : slots_.size() * 2;
+  std::vector<KeyNode*> old(size, nullptr);
+  std::vector<uint32_t> old_hashes(size, 0);
   old.swap(slots_);
+  old_hashes.swap(slot_hashes_);
   used_slots_ = 0;
-  for (KeyNode* node : old) {
-    if (node) PlaceInTable(node);
+  for (size_t i = 0; i < old.size(); ++i) {
+    if (old[i]) PlaceInTable(old[i], old_hashes[i]);
   }
 }
 
-void KeyIndex::PlaceInTable(KeyNode* node) noexcept {
+void KeyIndex::PlaceInTable(KeyNode* node, uint32_t hash) noexcept {
   const size_t mask = slots_.size() - 1;
-  size_t i = node->hash & mask;
+  size_t i = hash & mask;
   while (slots_[i]) i = (i + 1) & mask;
   slots_[i] = node;
+  slot_hashes_[i] = hash;
   ++used_slots_;
 }
 
 void KeyIndex::RemoveFromTable(const KeyNode* node) noexcept {
   const size_t mask = slots_.size() - 1;
-  size_t hole = node->hash & mask;
+  size_t hole = HashOf(node->SortKey()) & mask;
   while (slots_[hole] != node) hole = (hole + 1) & mask;
   slots_[hole] = nullptr;
   --used_slots_;
   // Backward shift: move later members of the probe run into the hole when
   // their home slot does not lie cyclically between the hole and themselves.
   for (size_t next = (hole + 1) & mask; slots_[next]; next = (next + 1) & mask) {
-    const size_t home = slots_[next]->hash & mask;
+    const size_t home = slot_hashes_[next] & mask;
     const bool stays = hole < next ? (home > hole && home <= next) : (home > hole || home <= next);
     if (!stays) {
       slots_[hole] = slots_[next];
+      slot_hashes_[hole] = slot_hashes_[next];
       slots_[next] = nullptr;
       hole = next;
     }

@@ -5,8 +5,10 @@
 // position, and the sorted insertion point all take O(log n) steps over a
 // tree only a few blocks deep, so that large lists stay cache-friendly.
 // Beside the tree, an open-addressing hash table maps each entry's canonical
-// key to the entry, so lookup by key costs one probe sequence. Nothing here
-// scans the entries.
+// key to the entry, so lookup by key costs one probe sequence; it keeps each
+// entry's hash beside it. Nothing here scans the entries. Appending at the
+// end fills leaves and inner blocks completely; a split in the middle halves
+// the block.
 //
 // The index does not own its entries: the keyed list allocates and frees them.
 #pragma once
@@ -20,20 +22,34 @@ namespace tarn::collection {
 
 struct IndexLeaf;
 
-// A node's key and canonical key are stored elsewhere (the keyed list puts
-// them in the same allocation, right after the node): `text` holds the key's
-// UTF-16 units, then the canonical key's bytes.
+// A node's canonical key and key are stored right after it, in the same
+// allocation (the keyed list makes it): first the canonical key's bytes, then
+// the key, as one byte per unit when every unit is below 256 (most keys), else
+// as UTF-16 units. The hash table keeps each key's hash beside the entry's
+// address.
 struct KeyNode {
-  IndexLeaf* leaf = nullptr;  // the leaf that holds the node
-  const char* text = nullptr;
-  uint32_t hash = 0;
-  uint32_t key_length = 0;       // UTF-16 units
+  // Set in key_length when the key is stored one byte per unit.
+  static constexpr uint32_t kNarrowKey = 0x80000000u;
+  // The longest key and canonical key a node can describe.
+  static constexpr uint32_t kMaxLength = 0x3FFFFFFFu;
+
+  IndexLeaf* leaf = nullptr;     // the leaf that holds the node
+  uint32_t key_length = 0;       // UTF-16 units, with kNarrowKey
   uint32_t sort_key_length = 0;  // bytes
 
-  // The key as the client gave it.
-  std::u16string_view Key() const noexcept { return {reinterpret_cast<const char16_t*>(text), key_length}; }
   // The canonical form: equal exactly when two keys match.
-  std::string_view SortKey() const noexcept { return {text + 2 * size_t{key_length}, sort_key_length}; }
+  std::string_view SortKey() const noexcept { return {Text(), sort_key_length}; }
+  // The key as the client gave it.
+  std::u16string Key() const;
+  // The bytes the text after a node takes for `key` and `sort_key`, and the
+  // node's lengths for them; WriteText stores them (key.size() and
+  // sort_key.size() at most kMaxLength).
+  static size_t TextBytes(std::u16string_view key, std::string_view sort_key) noexcept;
+  void WriteText(std::u16string_view key, std::string_view sort_key) noexcept;
+
+ private:
+  const char* Text() const noexcept { return reinterpret_cast<const char*>(this) + sizeof(KeyNode); }
+  char* Text() noexcept { return reinterpret_cast<char*>(this) + sizeof(KeyNode); }
 };
 
 struct IndexBlock;
@@ -64,7 +80,7 @@ class KeyIndex {
   // canonical key is less than `sort_key`.
   int32_t LowerBound(std::string_view sort_key) const noexcept;
 
-  // Links `node` (text, lengths and hash set; no entry with that canonical key
+  // Links `node` (its text written; no entry with that canonical key
   // present) at 1-based `position` in 1 to Count() + 1. Only allocation can
   // fail (std::bad_alloc), and then nothing has changed.
   void InsertAt(int32_t position, KeyNode* node);
@@ -80,12 +96,15 @@ class KeyIndex {
  private:
   void Rebalance(IndexBlock* block) noexcept;
   void ReserveForOneMore();
-  void PlaceInTable(KeyNode* node) noexcept;
+  void PlaceInTable(KeyNode* node, uint32_t hash) noexcept;
   void RemoveFromTable(const KeyNode* node) noexcept;
 
   IndexBlock* root_ = nullptr;
   uint32_t count_ = 0;
   std::vector<KeyNode*> slots_;  // size a power of two, or empty
+  // The hash of each slot's entry: probes, removals and growth read no entry
+  // but the one they look for.
+  std::vector<uint32_t> slot_hashes_;
   size_t used_slots_ = 0;
   // The leaf At() reached last and the 0-based position of its first entry;
   // every change of the tree forgets it. Objects of the library live in one

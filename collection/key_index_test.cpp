@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <new>
 #include <random>
 #include <string>
 #include <vector>
@@ -14,16 +15,25 @@
 namespace tarn::collection {
 namespace {
 
-// A node with no key and `sort_key` as its canonical form, owning its text.
-struct TestNode {
-  explicit TestNode(std::string sort_key) : text(std::move(sort_key)) {
-    node.text = text.data();
-    node.sort_key_length = static_cast<uint32_t>(text.size());
-    node.hash = KeyIndex::HashOf(text);
+// A node with `key` and `sort_key` as its canonical form, in memory of its
+// own laid out as the keyed list lays out an entry's node and text.
+class TestNode {
+ public:
+  explicit TestNode(std::string_view sort_key, std::u16string_view key = {})
+      : memory_((sizeof(KeyNode) + KeyNode::TextBytes(key, sort_key) + 7) / 8), node(*new (memory_.data()) KeyNode) {
+    node.WriteText(key, sort_key);
   }
-  std::string text;
-  KeyNode node;
+  TestNode(const TestNode&) = delete;
+  TestNode& operator=(const TestNode&) = delete;
+
+ private:
+  std::vector<uint64_t> memory_;
+
+ public:
+  KeyNode& node;
 };
+
+uint32_t HashOf(const KeyNode* node) { return KeyIndex::HashOf(node->SortKey()); }
 
 // Reads in order, forwards and backwards as For loops make them, with an
 // insertion or a removal right beside the entry just read: the next read must
@@ -84,7 +94,7 @@ TEST(KeyIndexTest, PositionsAndLookupsFollowAVectorOfTheSameNodes) {
       KeyNode* node = index.At(position);
       ASSERT_EQ(node, reference[static_cast<size_t>(position - 1)]) << "step " << step;
       index.Erase(node);
-      ASSERT_EQ(index.Find(node->SortKey(), node->hash), nullptr) << node->SortKey();
+      ASSERT_EQ(index.Find(node->SortKey(), HashOf(node)), nullptr) << node->SortKey();
       reference.erase(reference.begin() + (position - 1));
     }
     ASSERT_EQ(index.Count(), static_cast<int32_t>(reference.size()));
@@ -93,7 +103,7 @@ TEST(KeyIndexTest, PositionsAndLookupsFollowAVectorOfTheSameNodes) {
         const auto position = static_cast<int32_t>(i + 1);
         ASSERT_EQ(index.At(position), reference[i]) << "step " << step << " position " << position;
         ASSERT_EQ(index.PositionOf(reference[i]), position) << reference[i]->SortKey();
-        ASSERT_EQ(index.Find(reference[i]->SortKey(), reference[i]->hash), reference[i]) << reference[i]->SortKey();
+        ASSERT_EQ(index.Find(reference[i]->SortKey(), HashOf(reference[i])), reference[i]) << reference[i]->SortKey();
       }
       ASSERT_EQ(index.Last(), reference.back());
       // Blocks hold at least a quarter of their 64 items (or merge), so the
@@ -122,6 +132,50 @@ TEST(KeyIndexTest, PositionsAndLookupsFollowAVectorOfTheSameNodes) {
   EXPECT_EQ(index.Last(), nullptr);
   index.Clear([](KeyNode*) {});
   EXPECT_EQ(index.Count(), 0);
+}
+
+// Keys come back as given, whether stored one byte per unit (every unit below
+// 256) or as UTF-16 units, beside canonical keys of any length.
+TEST(KeyIndexTest, KeysAndCanonicalKeysReadBackAsWritten) {
+  const std::u16string_view keys[] = {
+      u"",         u"key0001234", std::u16string_view(u"a\0b", 3),    u"\u00e9t\u00e9", u"\u00ff", u"\u0100",
+      u"x\u4e2dy", u"\xd800z",    std::u16string_view(u"\0\u20ac", 2)};
+  const std::string_view sort_keys[] = {"", "\x01", std::string_view("\0\x0e\xff", 3)};
+  for (const auto key : keys) {
+    for (const auto sort_key : sort_keys) {
+      const TestNode t(sort_key, key);
+      EXPECT_EQ(t.node.Key(), key) << tarn::testing::Narrow(key);
+      EXPECT_EQ(t.node.SortKey(), sort_key) << tarn::testing::Narrow(key);
+      const bool narrow = key.find_first_of(u"\u0100\u4e2d\xd800\u20ac") == std::u16string_view::npos;
+      EXPECT_EQ(KeyNode::TextBytes(key, sort_key), sort_key.size() + key.size() * (narrow ? 1 : 2))
+          << tarn::testing::Narrow(key);
+    }
+  }
+}
+
+// Appending fills every block: 64 x 64 entries fit under one inner block,
+// one more needs a third level. Inserting in the middle still splits halves,
+// and every position stays right.
+TEST(KeyIndexTest, AppendingFillsBlocks) {
+  std::vector<std::unique_ptr<TestNode>> owned;
+  KeyIndex index;
+  const auto append = [&](int32_t position) {
+    char name[16];
+    std::snprintf(name, sizeof name, "k%zu", owned.size());
+    owned.push_back(std::make_unique<TestNode>(name));
+    index.InsertAt(position, &owned.back()->node);
+  };
+  for (int i = 0; i < 64 * 64; ++i) append(index.Count() + 1);
+  EXPECT_EQ(index.Height(), 2);
+  append(index.Count() + 1);
+  EXPECT_EQ(index.Height(), 3);
+  append(100);  // a full leaf in the middle splits in halves
+  for (int32_t p = 1; p <= index.Count(); ++p) {
+    const size_t expected = p < 100 ? p - 1 : p == 100 ? owned.size() - 1 : p - 2;
+    ASSERT_EQ(index.At(p), &owned[expected]->node) << "position " << p;
+    ASSERT_EQ(index.PositionOf(&owned[expected]->node), p);
+  }
+  index.Clear([](KeyNode*) {});
 }
 
 TEST(KeyIndexTest, LowerBoundOfSortedEntries) {

@@ -67,7 +67,7 @@ class KeyedCollection {
   Value Add(const Source& source, std::u16string_view key, const Selector* before, const Selector* after) {
     Pending pending;
     Value result;
-    pending.Run([&] { result = InsertEntry(source, key, before, after).value; });
+    pending.Run([&] { result = InsertEntry(source, key, before, after).value(); });
     Report(pending);
     return result;
   }
@@ -89,7 +89,7 @@ class KeyedCollection {
     pending.Run([&] {
       auto& entry = LiveList().Select(selector);
       Value copy(source);
-      old = std::exchange(entry.value, std::move(copy));
+      old = std::exchange(entry.value(), std::move(copy));
     });
     Report(pending);
   }
@@ -130,7 +130,7 @@ class KeyedCollection {
   Value ReadValue(const Selector& selector) {
     Pending pending;
     Value result;
-    pending.Run([&] { result = LiveList().Select(selector).value; });
+    pending.Run([&] { result = LiveList().Select(selector).value(); });
     Report(pending);
     return result;
   }

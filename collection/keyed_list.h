@@ -13,6 +13,7 @@
 #include <new>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 
 #include "collection/key_index.h"
@@ -36,9 +37,19 @@ inline KeyForm KeyFormOf(const TextServices& text, std::u16string_view key) {
 
 template <typename Value>
 class KeyedList {
+  // One allocation per entry: the value, the node, then the node's text.
+  static constexpr size_t kValueBytes = (sizeof(Value) + alignof(KeyNode) - 1) / alignof(KeyNode) * alignof(KeyNode);
+  static_assert(alignof(Value) <= __STDCPP_DEFAULT_NEW_ALIGNMENT__ && kValueBytes % alignof(Value) == 0);
+  static_assert(std::is_nothrow_move_constructible_v<Value>);
+
  public:
   struct Entry final : KeyNode {
-    Value value;
+    Value& value() noexcept {
+      return *std::launder(reinterpret_cast<Value*>(reinterpret_cast<char*>(this) - kValueBytes));
+    }
+    const Value& value() const noexcept {
+      return *std::launder(reinterpret_cast<const Value*>(reinterpret_cast<const char*>(this) - kValueBytes));
+    }
   };
 
   explicit KeyedList(const TextServices& text) : text_(text) {}
@@ -78,21 +89,14 @@ class KeyedList {
   // the key is present. A failed insert changes nothing.
   Entry& Insert(int32_t position, std::u16string_view key, const KeyForm& form, Value value) {
     if (Find(form)) RaiseStandardError(kErrDuplicateKey);
-    if (Count() == INT32_MAX || key.size() > UINT32_MAX / 4 || form.sort_key.size() > UINT32_MAX / 2) {
+    if (Count() == INT32_MAX || key.size() > KeyNode::kMaxLength || form.sort_key.size() > KeyNode::kMaxLength) {
       RaiseStandardError(kErrOutOfMemory);
     }
-    // One allocation per entry: the node with its value, then the key's
-    // units and the canonical key's bytes.
-    const size_t key_bytes = key.size() * sizeof(char16_t);
-    void* memory = ::operator new(sizeof(Entry) + key_bytes + form.sort_key.size());
-    auto* entry = new (memory) Entry{{}, std::move(value)};
-    char* text = static_cast<char*>(memory) + sizeof(Entry);
-    if (key_bytes) std::memcpy(text, key.data(), key_bytes);
-    if (!form.sort_key.empty()) std::memcpy(text + key_bytes, form.sort_key.data(), form.sort_key.size());
-    entry->text = text;
-    entry->key_length = static_cast<uint32_t>(key.size());
-    entry->sort_key_length = static_cast<uint32_t>(form.sort_key.size());
-    entry->hash = form.hash;
+    char* memory =
+        static_cast<char*>(::operator new(kValueBytes + sizeof(Entry) + KeyNode::TextBytes(key, form.sort_key)));
+    new (memory) Value(std::move(value));
+    auto* entry = new (memory + kValueBytes) Entry;
+    entry->WriteText(key, form.sort_key);
     try {
       index_.InsertAt(position, entry);
     } catch (...) {
@@ -112,8 +116,9 @@ class KeyedList {
  private:
   static void DestroyEntry(KeyNode* node) noexcept {
     auto* entry = static_cast<Entry*>(node);
+    entry->value().~Value();
     entry->~Entry();
-    ::operator delete(entry);
+    ::operator delete(reinterpret_cast<char*>(entry) - kValueBytes);
   }
 
   const TextServices& text_;

@@ -44,8 +44,7 @@ HRESULT VariantEnumerator::Next(ULONG count, VARIANT* values, ULONG* fetched) {
   ULONG done = 0;
   for (; done < count && next_position_ <= list_->Count(); ++done) {
     VariantInit(&values[done]);
-    const auto& stored = list_->At(static_cast<int32_t>(next_position_)).value;
-    const HRESULT hr = VariantCopy(&values[done], const_cast<VARIANT*>(&stored.get()));
+    const HRESULT hr = list_->At(static_cast<int32_t>(next_position_)).value().CopyTo(&values[done]);
     if (FAILED(hr)) {
       // The caller receives all or nothing of a failed call.
       for (ULONG i = 0; i <= done; ++i) VariantClear(&values[i]);

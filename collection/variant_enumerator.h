@@ -16,14 +16,14 @@
 
 #include <memory>
 
+#include "collection/compact_variant.h"
 #include "collection/keyed_list.h"
-#include "collection/stored_variant.h"
 
 namespace tarn::collection {
 
 class VariantEnumerator final : public IEnumVARIANT {
  public:
-  using List = KeyedList<StoredVariant>;
+  using List = KeyedList<CompactVariant>;
 
   // A new enumerator with one reference, owned by the caller.
   static VariantEnumerator* Create(std::shared_ptr<const List> list, int64_t next_position = 1);

@@ -28,7 +28,7 @@ phase_begin
 phase_end "install prerequisites"
 . "$root/tests/wine/wine_env.sh"
 
-presets=(native native-sanitize native-fuzz)
+presets=(native native-sanitize native-hardened native-fuzz)
 case "${TARN_BITS:-both}" in
   64) presets+=(mingw64) ;;
   32) presets+=(mingw32) ;;

@@ -1,7 +1,6 @@
 #include "strings/character_validation.h"
 
 #include <bitset>
-#include <cmath>
 #include <limits>
 
 #include "frame/automation_error.h"
@@ -31,13 +30,9 @@ size_t RandomStringLength(int32_t length, std::u16string_view using_this_chars) 
 }
 
 void DrawRandomCharacters(RandomSource& random, std::u16string_view using_this_chars, char16_t* out, size_t count) {
-  const double entries = static_cast<double>(LengthOf(using_this_chars));
-  for (size_t i = 0; i < count; ++i) {
-    const double index = std::floor(random.NextUniform() * entries);
-    // A number outside [0, 1) would index past the character table.
-    if (!(index >= 0 && index < entries)) RaiseStandardError(kErrSubscript);
-    out[i] = using_this_chars[static_cast<size_t>(index)];
-  }
+  // A set longer than a Long counts fails with overflow, as before any draw.
+  static_cast<void>(LengthOf(using_this_chars));
+  if (count > 0) random.NextCharacters(using_this_chars, out, count);
 }
 
 std::u16string GetRndString(RandomSource& random, int32_t length, std::u16string_view using_this_chars) {

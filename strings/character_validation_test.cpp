@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "frame/automation_error.h"
+#include "strings/random/chacha_random_source.h"
 #include "strings/character_sets.h"
 #include "strings/text_rules.h"
 #include "tests/native/icu_text_services.h"
@@ -176,17 +177,23 @@ double ChiSquare(const std::u16string& drawn, std::u16string_view table) {
 
 TEST(GetRndString, SystemSourceIsUniformOverTheTable) {
   // Bounds far in the tail: a fair source exceeds them with a probability
-  // below 1e-20, a biased or stuck one far above them.
-  testing::SystemRandomSource random;
-  const std::u16string drawn = GetRndString(random, 620'000, kDefaultChars);
-  EXPECT_TRUE(IsCustomString(drawn, kDefaultChars));
-  EXPECT_LT(ChiSquare(drawn, kDefaultChars), 260.0) << "61 degrees of freedom";
-  std::map<char16_t, int> seen;
-  for (const char16_t c : drawn) ++seen[c];
-  EXPECT_EQ(seen.size(), kDefaultChars.size());
+  // below 1e-20, a biased or stuck one far above them. The system generator
+  // draws one number per character; the ChaCha20 stream the DLL uses maps 8
+  // bits per character.
+  testing::SystemRandomSource system;
+  ChaChaRandomSource stream({11, 12, 13, 14, 15, 16, 17, 18}, {19, 20, 21});
+  RandomSource* const sources[] = {&system, &stream};
+  for (RandomSource* random : sources) {
+    const std::u16string drawn = GetRndString(*random, 620'000, kDefaultChars);
+    EXPECT_TRUE(IsCustomString(drawn, kDefaultChars));
+    EXPECT_LT(ChiSquare(drawn, kDefaultChars), 260.0) << "61 degrees of freedom";
+    std::map<char16_t, int> seen;
+    for (const char16_t c : drawn) ++seen[c];
+    EXPECT_EQ(seen.size(), kDefaultChars.size());
 
-  const std::u16string weighted = GetRndString(random, 90'000, u"aab");
-  EXPECT_LT(ChiSquare(weighted, u"aab"), 90.0) << "1 degree of freedom";
+    const std::u16string weighted = GetRndString(*random, 90'000, u"aab");
+    EXPECT_LT(ChiSquare(weighted, u"aab"), 90.0) << "1 degree of freedom";
+  }
 }
 
 }  // namespace

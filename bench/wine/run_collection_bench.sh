@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # run_collection_bench.sh [64|32]: times ExCollection against Scripting.Dictionary in one
 # Wine cscript process, then measures with a client program the private bytes
-# of 1,000,000 entries and where the time of one c(key) read goes. Uses the
+# of 1,000,000 entries, beside Scripting.Dictionary's for the same entries in
+# the same process, and where the time of one c(key) read goes. Uses the
 # build in build/mingw64 (or build/mingw32 with 32; build TarnLib and
 # tarn_bench_collection_client first). Prints figures; not part of the test suite.
 # Runs in the benchmarks' own Wine prefix (bench_env.sh).

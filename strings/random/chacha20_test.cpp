@@ -31,5 +31,24 @@ TEST(ChaCha20, EachBlockMovesTheCounterOn) {
   EXPECT_EQ(second, from_one.NextBlock());
 }
 
+// Four blocks at once are the next four single blocks, also where the block
+// counter wraps around within them.
+TEST(ChaCha20, FourBlocksAtOnceAreTheNextFourBlocks) {
+  for (const uint32_t counter : {0u, 7u, 0xFFFFFFFEu}) {
+    ChaCha20 single({1, 2, 3, 4, 5, 6, 7, 8}, {9, 10, 11}, counter);
+    ChaCha20 four({1, 2, 3, 4, 5, 6, 7, 8}, {9, 10, 11}, counter);
+    for (int round = 0; round < 3; ++round) {
+      const ChaCha20::FourBlocks got = four.NextFourBlocks();
+      for (int block = 0; block < 4; ++block) {
+        const ChaCha20::Block expected = single.NextBlock();
+        for (int i = 0; i < 16; ++i) {
+          ASSERT_EQ(got[16 * block + i], expected[i])
+              << "counter " << counter << " round " << round << " block " << block;
+        }
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace tarn

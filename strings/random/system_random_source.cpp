@@ -6,10 +6,8 @@
 
 namespace tarn::com {
 
-double SystemRandomSource::NextUniform() {
+ChaChaRandomSource& SystemRandomSource::Stream() {
   if (!stream_) {
-    // Key and nonce from the system generator, drawn on first use so that a
-    // failure surfaces as an error of the drawing member.
     uint32_t seed[11];
     const NTSTATUS status =
         BCryptGenRandom(nullptr, reinterpret_cast<PUCHAR>(seed), sizeof seed, BCRYPT_USE_SYSTEM_PREFERRED_RNG);
@@ -20,16 +18,11 @@ double SystemRandomSource::NextUniform() {
     for (int i = 0; i < 3; ++i) nonce[i] = seed[8 + i];
     SecureZeroMemory(seed, sizeof seed);
     stream_.emplace(key, nonce);
+    SecureZeroMemory(key.data(), sizeof key);
   }
-  // A block serves eight numbers; a String of at most 2^30 characters needs
-  // far fewer than the 2^32 blocks of one key's stream.
-  if (next_ == 8) {
-    block_ = stream_->NextBlock();
-    next_ = 0;
-  }
-  const uint64_t bits = static_cast<uint64_t>(block_[2 * next_]) | static_cast<uint64_t>(block_[2 * next_ + 1]) << 32;
-  ++next_;
-  return UniformFromBits(bits);
+  // A String of at most 2^30 characters takes at most 2^31 words of 32 bits,
+  // far fewer than the 2^38 bytes of one key's stream.
+  return *stream_;
 }
 
 }  // namespace tarn::com

@@ -3,6 +3,7 @@
 // rule, errors in both modes, the enumerator, late resolution of the item.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -272,6 +273,163 @@ TEST(ExCollection, ArraysAreCopiedDeeply) {
   ASSERT_EQ(SafeArrayAccessData(V_ARRAY(read.get()), reinterpret_cast<void**>(&data)), S_OK);
   EXPECT_EQ(data[0], 10);
   SafeArrayUnaccessData(V_ARRAY(read.get()));
+}
+
+// The value a client reads back is the Automation copy (VariantCopy) of the
+// one it stored: the same type, the same bytes for a String (short ones are
+// kept inside the entry, so lengths around that limit, odd byte counts,
+// embedded zeros and a null String are rows; the platform's copy of a null
+// String is what comes back for it), the same data for other types, the
+// whole Decimal.
+bool SameValue(const VARIANT& a, const VARIANT& b) {
+  if (V_VT(&a) != V_VT(&b)) return false;
+  switch (V_VT(&a)) {
+    case VT_EMPTY:
+    case VT_NULL:
+      return true;
+    case VT_BSTR:
+      if (!V_BSTR(&a) || !V_BSTR(&b)) return V_BSTR(&a) == V_BSTR(&b);
+      return SysStringByteLen(V_BSTR(&a)) == SysStringByteLen(V_BSTR(&b)) &&
+             std::memcmp(V_BSTR(&a), V_BSTR(&b), SysStringByteLen(V_BSTR(&a))) == 0;
+    case VT_DECIMAL:
+      return V_DECIMAL(&a).scale == V_DECIMAL(&b).scale && V_DECIMAL(&a).sign == V_DECIMAL(&b).sign &&
+             V_DECIMAL(&a).Hi32 == V_DECIMAL(&b).Hi32 && V_DECIMAL(&a).Lo64 == V_DECIMAL(&b).Lo64;
+    case VT_I2:
+    case VT_BOOL:
+      return V_I2(&a) == V_I2(&b);
+    case VT_I4:
+      return V_I4(&a) == V_I4(&b);
+    default:  // 8 bytes of data: Double, Currency, Date
+      return V_I8(&a) == V_I8(&b);
+  }
+}
+
+VARIANT TextOfBytes(const char* bytes, UINT length) {
+  VARIANT v{};
+  V_VT(&v) = VT_BSTR;
+  V_BSTR(&v) = SysAllocStringByteLen(bytes, length);
+  return v;
+}
+
+TEST(ExCollection, ValuesComeBackAsStoredThroughItemAndNewEnum) {
+  struct Row {
+    const char* name;
+    VARIANT (*make)();
+  };
+  const Row rows[] = {
+      {"Empty", [] { return VARIANT{}; }},
+      {"Null",
+       [] {
+         VARIANT v{};
+         V_VT(&v) = VT_NULL;
+         return v;
+       }},
+      {"Integer",
+       [] {
+         VARIANT v{};
+         V_VT(&v) = VT_I2;
+         V_I2(&v) = -12345;
+         return v;
+       }},
+      {"Long",
+       [] {
+         VARIANT v{};
+         V_VT(&v) = VT_I4;
+         V_I4(&v) = -2147483647;
+         return v;
+       }},
+      {"Double",
+       [] {
+         VARIANT v{};
+         V_VT(&v) = VT_R8;
+         V_R8(&v) = -1.25e300;
+         return v;
+       }},
+      {"Currency",
+       [] {
+         VARIANT v{};
+         V_VT(&v) = VT_CY;
+         V_CY(&v).int64 = 0x123456789ABCDEFll;
+         return v;
+       }},
+      {"Date",
+       [] {
+         VARIANT v{};
+         V_VT(&v) = VT_DATE;
+         V_DATE(&v) = 45000.75;
+         return v;
+       }},
+      {"Boolean",
+       [] {
+         VARIANT v{};
+         V_VT(&v) = VT_BOOL;
+         V_BOOL(&v) = VARIANT_TRUE;
+         return v;
+       }},
+      {"Decimal",
+       [] {
+         VARIANT v{};
+         V_DECIMAL(&v).scale = 3;
+         V_DECIMAL(&v).sign = DECIMAL_NEG;
+         V_DECIMAL(&v).Hi32 = 0x89ABCDEF;
+         V_DECIMAL(&v).Lo64 = 0x0123456789ABCDEFull;
+         V_VT(&v) = VT_DECIMAL;
+         return v;
+       }},
+      {"null String",
+       [] {
+         VARIANT v{};
+         V_VT(&v) = VT_BSTR;
+         V_BSTR(&v) = nullptr;
+         return v;
+       }},
+      {"empty String", [] { return TextOfBytes("", 0); }},
+      {"1 byte", [] { return TextOfBytes("a", 1); }},
+      {"5 characters", [] { return BstrArg(L"v1234"); }},
+      {"13 bytes", [] { return TextOfBytes("abcdefghijklm", 13); }},
+      {"7 characters", [] { return BstrArg(L"1234567"); }},
+      {"8 characters", [] { return BstrArg(L"12345678"); }},
+      {"embedded zeros", [] { return TextOfBytes("a\0\0b\0", 5); }},
+      {"1000 characters", [] { return BstrArg(std::wstring(1000, L'x').c_str()); }},
+  };
+  auto c = NewCollection(), refs = NewCollection();
+  for (size_t i = 0; i < std::size(rows); ++i) {
+    Variant value;
+    *value.get() = rows[i].make();
+    Variant copy;
+    ASSERT_EQ(VariantCopy(copy.get(), value.get()), S_OK) << rows[i].name;
+    ASSERT_EQ(AddValue(c.Get(), value, std::to_wstring(i).c_str()), S_OK) << rows[i].name;
+    Variant selector = LongValue(static_cast<LONG>(i + 1)), read;
+    ASSERT_EQ(ReadValue(c.Get(), selector, read), S_OK) << rows[i].name;
+    EXPECT_TRUE(SameValue(*read.get(), *copy.get())) << rows[i].name;
+    // The same value by reference, and behind a Variant reference, as scripts pass it.
+    Variant by_reference, behind_variant;
+    V_VT(by_reference.get()) = V_VT(value.get()) | VT_BYREF;
+    V_BYREF(by_reference.get()) = V_VT(value.get()) == VT_DECIMAL ? static_cast<void*>(&V_DECIMAL(value.get()))
+                                                                  : static_cast<void*>(&V_I8(value.get()));
+    V_VT(behind_variant.get()) = VT_VARIANT | VT_BYREF;
+    V_VARIANTREF(behind_variant.get()) = value.get();
+    for (Variant* argument : {&by_reference, &behind_variant}) {
+      const std::wstring key = L"ref" + std::to_wstring(i) + (argument == &by_reference ? L"a" : L"b");
+      if (V_VT(value.get()) == VT_EMPTY || V_VT(value.get()) == VT_NULL) continue;  // no by-reference form
+      ASSERT_EQ(AddValue(refs.Get(), *argument, key.c_str()), S_OK) << rows[i].name;
+      Variant by_key = TextValue(key.c_str()), again;
+      ASSERT_EQ(ReadValue(refs.Get(), by_key, again), S_OK) << rows[i].name;
+      EXPECT_TRUE(SameValue(*again.get(), *copy.get())) << rows[i].name << " by reference";
+    }
+  }
+  // The enumerator copies every stored value.
+  ComPtr<IUnknown> unknown;
+  ASSERT_EQ(c->NewEnum(unknown.GetAddressOf()), S_OK);
+  ComPtr<IEnumVARIANT> items;
+  ASSERT_EQ(unknown.As(&items), S_OK);
+  for (size_t i = 0; i < std::size(rows); ++i) {
+    Variant next, made, expected;
+    *made.get() = rows[i].make();
+    ASSERT_EQ(VariantCopy(expected.get(), made.get()), S_OK) << rows[i].name;
+    ASSERT_EQ(items->Next(1, next.get(), nullptr), S_OK) << rows[i].name;
+    EXPECT_TRUE(SameValue(*next.get(), *expected.get())) << rows[i].name << " through NewEnum";
+  }
 }
 
 TEST(ExCollection, ErrorsInBothModes) {
