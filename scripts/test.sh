@@ -40,6 +40,7 @@ describe() {
   case "$1" in
     native) echo "portable core, native" ;;
     native-sanitize) echo "portable core, native, address and undefined-behaviour sanitizers" ;;
+    native-hardened) echo "portable core, native, -O3 with the standard library's assertions (_GLIBCXX_ASSERTIONS)" ;;
     native-fuzz) echo "portable core under libFuzzer (clang), address and undefined-behaviour sanitizers" ;;
     mingw64) echo "64-bit DLL build/mingw64/TarnLib.dll; Wine programs run by $TARN_WINE64_LOADER" ;;
     mingw32)

@@ -24,11 +24,13 @@ power_off() {
   sleep 60
 }
 
-# cache=mmap: with cache=none, pages of programs that Wine maps from a share
-# sometimes read as zeros.
-share_options=trans=virtio,version=9p2000.L,msize=524288,cache=mmap
+# The shared folders use the guest's page cache (cache=loose): without it,
+# pages of programs that Wine maps from a share read as zeros. The host does
+# not change them while the guest runs. The job's own folder is read and
+# written directly.
+share_options=trans=virtio,version=9p2000.L,msize=524288,cache=loose
 mkdir -p /job
-if ! mount -t 9p -o "$share_options" job /job; then
+if ! mount -t 9p -o "trans=virtio,version=9p2000.L,cache=none" job /job; then
   echo "guest: the job folder was not shared" >/dev/console
   power_off
 fi
