@@ -187,7 +187,7 @@ def wxs(version, parts, documents, notes='', help_link=None):
             name = 'Registration%sIn%s' % (bits, view)
             lines.append('          <Component Id="%s" Guid=%s%s>' %
                          (name, quoteattr(guid(name)), ' Win64="yes"' if view == '64' else ''))
-            lines += registry_elements(view, [r for r in rows if r['view'] == view], '            ', True)
+            lines += registry_elements(bits, [r for r in rows if r['view'] == view], '            ', True)
             lines.append('          </Component>')
             components.append(name)
         if index == 0 and documents:
@@ -225,7 +225,11 @@ def finish_queries(version):
         "INSERT INTO `CustomAction` (`Action`, `Type`, `Target`) VALUES ('RefuseDowngrade', 19, '%s')" % message,
         "INSERT INTO `InstallExecuteSequence` (`Action`, `Condition`, `Sequence`) VALUES ('RefuseDowngrade', '%s', 60)"
         % condition,
-        "UPDATE `Upgrade` SET `Attributes` = 513 WHERE `ActionProperty` = 'WIX_UPGRADE_DETECTED'",
+        # Attributes belong to the row's key: the row is replaced. 1 migrates
+        # the feature states, 512 includes the maximum.
+        "DELETE FROM `Upgrade` WHERE `ActionProperty` = 'WIX_UPGRADE_DETECTED'",
+        "INSERT INTO `Upgrade` (`UpgradeCode`, `VersionMax`, `Attributes`, `ActionProperty`) "
+        "VALUES ('%s', '%s', 513, 'WIX_UPGRADE_DETECTED')" % (guid('upgrade'), version),
     ]
 
 
