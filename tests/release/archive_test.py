@@ -4,8 +4,8 @@
   archive_test.py ARCHIVE.zip BUILD_ROOT
 
 Checks the entries (x64/ and x86/ with the DLL and the registration tool of
-that bitness, the type library, header, GUID file, README, LICENSE and
-CHANGELOG), that each program in x64/ and x86/ is of that folder's machine and
+that bitness, the type library, header, GUID file, README, LICENSE,
+CHANGELOG and the release notes), that each program in x64/ and x86/ is of that folder's machine and
 is the build's file byte for byte, and that every entry carries the same time,
 the one SOURCE_DATE_EPOCH gives (when set).
 """
@@ -18,7 +18,7 @@ import zipfile
 REQUIRED = {
     'x64/TarnLib.dll', 'x64/tarnlib-register.exe', 'x86/TarnLib.dll', 'x86/tarnlib-register.exe',
     'x64/TarnLib.manifest', 'x86/TarnLib.manifest',
-    'TarnLib.tlb', 'TarnLib_h.h', 'TarnLib_i.c', 'README.md', 'LICENSE', 'CHANGELOG.md',
+    'TarnLib.tlb', 'TarnLib_h.h', 'TarnLib_i.c', 'README.md', 'LICENSE', 'CHANGELOG.md', 'RELEASE-NOTES.md',
 }
 OPTIONAL = set()
 MACHINE = {'x64': 0x8664, 'x86': 0x14C}
