@@ -15,3 +15,8 @@ add_test(NAME doc_examples_network
                  --only Network.md)
 set_tests_properties(doc_examples doc_examples_network PROPERTIES
                      FIXTURES_REQUIRED "wine;registered" RESOURCE_LOCK registry SKIP_RETURN_CODE ${TARN_SKIP} TIMEOUT 900)
+
+# Every link of the pages the release archive ships resolves among the shipped
+# files (archive_test.py checks the archive itself the same way).
+add_test(NAME shipped_doc_links COMMAND ${TARN_PYTHON} -B ${PROJECT_SOURCE_DIR}/tests/release/doc_links.py ${PROJECT_SOURCE_DIR})
+add_test(NAME shipped_doc_links_checker COMMAND ${TARN_PYTHON} -B ${PROJECT_SOURCE_DIR}/tests/release/doc_links.py --self-test)

@@ -32,7 +32,7 @@
 # no 32-bit program runs here. --msi-64-only makes
 # dist/TarnLib-<version>-x64only.msi with the 64-bit DLL alone; --no-msi the
 # archive only. TARNLIB_HELP_LINK sets the installer's help link (by default
-# the installed README).
+# the installed README); TARNLIB_DIST names another folder than dist/.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -106,6 +106,11 @@ cp "${build[32]}"/generated/{TarnLib.tlb,TarnLib_h.h,TarnLib_i.c} "$stage/"
 cp README.md LICENSE "$stage/"
 cp "$changelog" "$stage/CHANGELOG.md"
 printf '%s\n' "$notes" > "$stage/RELEASE-NOTES.md"
+# The user documentation, with the folders its links name (the list is
+# tests/release/doc_links.py's SHIPPED_PAGES).
+mkdir -p "$stage/docs/reference"
+cp docs/reference.md docs/getting-started.md docs/vba-guide.md docs/platform-notes.md "$stage/docs/"
+cp docs/reference/*.md "$stage/docs/reference/"
 chmod -R u=rwX,go=rX "$stage"
 
 # sign FILE: Authenticode signature in place, SHA-256. Without a time-stamp
@@ -128,13 +133,15 @@ else
   echo "package: not signed (TARNLIB_SIGN_CERT and TARNLIB_SIGN_KEY name no certificate and key)"
 fi
 
-mkdir -p dist
-python3 packaging/make_zip.py "dist/TarnLib-$version.zip" "$stage"
-echo "package: dist/TarnLib-$version.zip"
+dist=${TARNLIB_DIST:-$root/dist}
+mkdir -p "$dist"
+dist=$(cd "$dist" && pwd)
+python3 packaging/make_zip.py "$dist/TarnLib-$version.zip" "$stage"
+echo "package: $dist/TarnLib-$version.zip"
 
 [ "$msi" = none ] && exit 0
 # No installer of an earlier run can pass for this one's.
-rm -f "dist/TarnLib-$version.msi" "dist/TarnLib-$version-x64only.msi"
+rm -f "$dist/TarnLib-$version.msi" "$dist/TarnLib-$version-x64only.msi"
 . packaging/scratch_prefix.sh
 scratch_prefix "$root/build/wineprefix-release"
 registration="$root/build/release/registration-$version"
@@ -159,7 +166,7 @@ python3 packaging/make_wxs.py "$version" "build/release/TarnLib-$version.wxs" "$
   --notes "$stage/RELEASE-NOTES.md" "${help[@]}" \
   --documents TarnLib.tlb TarnLib_h.h TarnLib_i.c README.md LICENSE CHANGELOG.md RELEASE-NOTES.md
 # wixl takes File sources relative to the folder it runs in, the staged tree.
-(cd "$stage" && wixl -a x64 -o "$root/dist/$name" "../TarnLib-$version.wxs")
-python3 packaging/make_wxs.py finish "dist/$name" "$version"
-[ $signing = yes ] && sign "dist/$name"
-echo "package: dist/$name"
+(cd "$stage" && wixl -a x64 -o "$dist/$name" "../TarnLib-$version.wxs")
+python3 packaging/make_wxs.py finish "$dist/$name" "$version"
+[ $signing = yes ] && sign "$dist/$name"
+echo "package: $dist/$name"

@@ -6,10 +6,26 @@
 # with programs of its own bitness. TARN_BITS=64 or TARN_BITS=32 tests only that
 # DLL (the native tests always run); with both, the release is made and tested
 # too (scripts/package.sh, the archive, the installer, a second build).
+# The 32-bit DLL's Wine tests run where 32-bit programs run: here when this
+# host has 32-bit Wine, otherwise in one boot of the emulated x86 guest
+# (scripts/x86-run.sh), built first when needed. The time of each phase is
+# printed at the end.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+
+phase_names=()
+phase_seconds=()
+phase_started=0
+phase_begin() { phase_started=$(date +%s); }
+phase_end() {
+  phase_names+=("$1")
+  phase_seconds+=($(($(date +%s) - phase_started)))
+}
+
+phase_begin
 "$root/scripts/install_prerequisites.sh" || exit 1
+phase_end "install prerequisites"
 . "$root/tests/wine/wine_env.sh"
 
 presets=(native native-sanitize native-fuzz)
@@ -30,9 +46,28 @@ describe() {
       if wine32_detect; then
         echo "32-bit DLL build/mingw32/TarnLib.dll; Wine programs run by $(wine32_description)"
       else
-        echo "32-bit DLL build/mingw32/TarnLib.dll; its Wine tests will be skipped"
+        echo "32-bit DLL build/mingw32/TarnLib.dll; its Wine tests run in the emulated x86 guest" \
+          "($TARN_WINE32_WHY)"
       fi
       ;;
+  esac
+}
+
+# release_test NAME COMMAND...: one test that is a script: 0 passed, 77
+# skipped, anything else failed.
+phase_prefix=
+release_test() {
+  local name=$1 rc
+  shift
+  echo "-- $name"
+  phase_begin
+  "$@"
+  rc=$?
+  phase_end "$phase_prefix$name"
+  case $rc in
+    0) echo "-- $name: passed"; total_passed=$((total_passed + 1)) ;;
+    77) echo "-- $name: skipped"; total_skipped=$((total_skipped + 1)); skip_notes+=("release test $name skipped (see the log above)") ;;
+    *) echo "-- $name: FAILED"; total_failed=$((total_failed + 1)); status=1 ;;
   esac
 }
 
@@ -43,15 +78,34 @@ skip_notes=()
 status=0
 for preset in "${presets[@]}"; do
   echo "== $preset: $(describe "$preset")"
+  phase_begin
   if ! "$root/scripts/build.sh" "$preset"; then
     echo "build of $preset failed"
     status=1
     total_failed=$((total_failed + 1))
+    phase_end "$preset: build (failed)"
     continue
   fi
+  phase_end "$preset: build"
+  runner=()
+  if [ "$preset" = mingw32 ] && ! wine32_detect; then
+    # One boot of the guest runs the whole 32-bit suite, as this host would.
+    phase_begin
+    if ! "$root/tests/x86_guest/build_guest.sh"; then
+      echo "the x86 guest could not be built: the 32-bit DLL's Wine tests cannot run"
+      status=1
+      total_failed=$((total_failed + 1))
+      phase_end "x86 guest: build (failed)"
+      continue
+    fi
+    phase_end "x86 guest: build (once; kept in build/x86-guest)"
+    runner=("$root/scripts/x86-run.sh" --shell --)
+  fi
+  phase_begin
   log=$(mktemp)
-  ctest --preset "$preset" -j "$(nproc)" 2>&1 | tee "$log"
+  "${runner[@]}" ctest --preset "$preset" -j "$(nproc)" 2>&1 | tee "$log"
   [ "${PIPESTATUS[0]}" = 0 ] || status=1
+  phase_end "$preset: tests${runner:+ (in the x86 guest)}"
   summary=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1)
   if [ -n "$summary" ]; then
     failed=$(echo "$summary" | sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+)/\1/')
@@ -61,33 +115,24 @@ for preset in "${presets[@]}"; do
     total_failed=$((total_failed + failed))
     total_skipped=$((total_skipped + skipped))
     if [ "$skipped" -gt 0 ]; then
-      if [ "$preset" = mingw32 ] && ! wine32_detect; then
-        skip_notes+=("$skipped tests of the 32-bit DLL (mingw32) skipped: $TARN_WINE32_WHY")
-      else
-        skip_notes+=("$skipped tests of $preset skipped (see the log above)")
-      fi
+      skip_notes+=("$skipped tests of $preset skipped (see the log above)")
     fi
   else
     status=1
   fi
   rm -f "$log"
 done
+# The runner of 32-bit programs that other tools call (here or in the guest).
+if [ "${TARN_BITS:-both}" != 64 ]; then
+  echo "== x86 runner: scripts/x86-run.sh"
+  phase_prefix="x86 runner: "
+  release_test interface "$root/tests/x86_guest/x86_run_test.sh" "$root/build/mingw32/TarnLib.dll"
+fi
+phase_prefix="release: "
 # The release, when both DLLs are tested: scripts/package.sh, the archive's
 # contents, the installer under Wine, and two builds compared byte for byte.
 if [ "${TARN_BITS:-both}" = both ]; then
   echo "== release: scripts/package.sh, the archive, the installer under Wine, two builds compared"
-  release_test() {
-    local name=$1 rc
-    shift
-    echo "-- $name"
-    "$@"
-    rc=$?
-    case $rc in
-      0) echo "-- $name: passed"; total_passed=$((total_passed + 1)) ;;
-      77) echo "-- $name: skipped"; total_skipped=$((total_skipped + 1)); skip_notes+=("release test $name skipped (see the log above)") ;;
-      *) echo "-- $name: FAILED"; total_failed=$((total_failed + 1)); status=1 ;;
-    esac
-  }
 
   release_test tools python3 "$root/tests/release/packaging_tools_test.py"
   release_test package "$root/scripts/package.sh"
@@ -104,6 +149,13 @@ if [ "${TARN_BITS:-both}" = both ]; then
 fi
 
 [ "${TARN_BITS:-both}" = both ] || skip_notes+=("only the ${TARN_BITS}-bit DLL tested (TARN_BITS=${TARN_BITS}); release not tested")
+echo "== time of each phase"
+total_seconds=0
+for i in "${!phase_names[@]}"; do
+  printf '%6d s  %s\n' "${phase_seconds[$i]}" "${phase_names[$i]}"
+  total_seconds=$((total_seconds + phase_seconds[i]))
+done
+printf '%6d s  in all\n' "$total_seconds"
 for note in "${skip_notes[@]}"; do echo "$note"; done
 if [ "$total_skipped" -gt 0 ]; then
   echo "${total_passed} passed, ${total_failed} failed, ${total_skipped} skipped"

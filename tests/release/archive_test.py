@@ -4,10 +4,13 @@
   archive_test.py ARCHIVE.zip BUILD_ROOT
 
 Checks the entries (x64/ and x86/ with the DLL and the registration tool of
-that bitness, the type library, header, GUID file, README, LICENSE,
-CHANGELOG and the release notes), that each program in x64/ and x86/ is of that folder's machine and
-is the build's file byte for byte, and that every entry carries the same time,
-the one SOURCE_DATE_EPOCH gives (when set).
+that bitness, the type library, header, GUID file, README, LICENSE, CHANGELOG,
+the release notes and the documentation under docs/), that each program in
+x64/ and x86/ is of that folder's machine and is the build's file byte for
+byte, that the type library at the top is the 32-bit one the README
+describes, that every link in the shipped pages resolves inside the archive
+(doc_links.py), and that every entry carries the same time, the one
+SOURCE_DATE_EPOCH gives (when set).
 """
 import os
 import struct
@@ -15,11 +18,13 @@ import sys
 import time
 import zipfile
 
+import doc_links
+
 REQUIRED = {
     'x64/TarnLib.dll', 'x64/tarnlib-register.exe', 'x86/TarnLib.dll', 'x86/tarnlib-register.exe',
     'x64/TarnLib.manifest', 'x86/TarnLib.manifest',
     'TarnLib.tlb', 'TarnLib_h.h', 'TarnLib_i.c', 'README.md', 'LICENSE', 'CHANGELOG.md', 'RELEASE-NOTES.md',
-}
+} | set(doc_links.SHIPPED_PAGES)
 OPTIONAL = set()
 MACHINE = {'x64': 0x8664, 'x86': 0x14C}
 BUILD = {'x64': 'build/mingw64', 'x86': 'build/mingw32'}
@@ -30,6 +35,17 @@ def machine_of(data):
     if data[pe:pe + 4] != b'PE\0\0':
         raise ValueError('not a PE file')
     return struct.unpack_from('<H', data, pe + 4)[0]
+
+
+# SYSKIND of a type library file (MSFT format): the low bits of the flags
+# word after the magic, version, GUID offset and two locales.
+SYSKIND = {0: 'win16', 1: 'win32', 2: 'mac', 3: 'win64'}
+
+
+def syskind_of(data):
+    if data[:4] != b'MSFT':
+        raise ValueError('not a type library')
+    return SYSKIND.get(struct.unpack_from('<I', data, 20)[0] & 0xF, 'unknown')
 
 
 def main(argv):
@@ -53,6 +69,12 @@ def main(argv):
                 with open(os.path.join(argv[2], BUILD[folder], base), 'rb') as f:
                     if f.read() != data:
                         failures.append('%s: not the build\'s %s/%s' % (name, BUILD[folder], base))
+        if 'TarnLib.tlb' in names:
+            kind = syskind_of(archive.read('TarnLib.tlb'))
+            if kind != 'win32':
+                failures.append('TarnLib.tlb: target %s, not the win32 one the README describes' % kind)
+        pages = {name: archive.read(name).decode('utf-8') for name in names if name.endswith('.md')}
+        failures.extend(doc_links.broken_links(pages, names))
         times = {info.date_time for info in infos}
         if len(times) != 1:
             failures.append('entries carry %d different times' % len(times))

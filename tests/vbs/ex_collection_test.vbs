@@ -166,4 +166,62 @@ c.Add New Watched, "w"
 c.TerminateClass
 Check "TerminateClass releases them at once", terminated, 3
 
+' c(k) is the item view; a stored object comes out through Value.
+Dim stored, view, w
+Set c = CreateObject("TarnLib.ExCollection")
+Set d = CreateObject("Scripting.Dictionary")
+d.Add "size", 3
+c.Add d, "dict"
+c.Add "text", "t"
+Set view = c("dict")
+Check "Set o = c(k): the item view", TypeName(view), "clsExItem"
+Check "Set o = c(k): not the stored object", view Is d, False
+Set stored = c("dict").Value
+Check "Set o = c(k).Value: the stored object", stored Is d, True
+Set stored = c.Item("dict").Value
+Check "Set o = c.Item(k).Value: the stored object", stored Is d, True
+Check "c(k).Value reaches the object's members", c("dict").Value("size"), 3
+Check "c(k) where a value is wanted reads Value", c("t") & "", "text"
+Check "the view follows the last selector", TypeName(view.Value), "String"
+Set view = c(1)
+Check "Set o = c(position): the item view too", TypeName(view), "clsExItem"
+Set view = Nothing
+Set stored = Nothing
+
+' Many collections holding objects, read through the item view, dropped
+' without TerminateClass: every object is released, so nothing leaked.
+terminated = 0
+For n = 1 To 200
+  Set c = CreateObject("TarnLib.ExCollection")
+  c.Add New Watched, "w"
+  c.Add New Watched, "v"
+  Set w = c("w").Value
+  If n Mod 2 = 0 Then Set it = c.Item("v")
+  Set w = Nothing
+  Set it = Nothing
+  Set c = Nothing
+Next
+Check "200 dropped collections release all 400 values", terminated, 400
+' A collection inside a collection goes with it.
+terminated = 0
+Set c = CreateObject("TarnLib.ExCollection")
+Set d2 = CreateObject("TarnLib.ExCollection")
+d2.Add New Watched, "inner"
+c.Add d2, "nested"
+Set d2 = Nothing
+Check "nested: alive while the outer is held", terminated, 0
+Set c = Nothing
+Check "nested: dropping the outer releases the inner's values", terminated, 1
+' An item handed out keeps its collection until it goes too.
+terminated = 0
+Set c = CreateObject("TarnLib.ExCollection")
+c.Add New Watched, "w"
+Set it = c.Item("w")
+Set c = Nothing
+Set view = it
+Set it = Nothing
+Check "one of two references to the item left: values kept", terminated, 0
+Set view = Nothing
+Check "last reference to the item gone: values released", terminated, 1
+
 Summary

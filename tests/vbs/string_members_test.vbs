@@ -79,6 +79,24 @@ Check "GetRndString: one character", sf.GetRndString(5, "x"), "xxxxx"
 Check "GetRndString: length 0", sf.GetRndString(0, "abc"), ""
 Check "GetRndString: negative length", sf.GetRndString(-5, "abc"), ""
 
+' The language's Randomize does not reach GetRndString: after the same seed
+' VBScript's Rnd repeats itself, GetRndString does not, and every call differs.
+Dim seen, first, again, rnd1, rnd2, repeats
+Rnd -1 : Randomize 7 : rnd1 = Rnd
+first = sf.GetRndString(32)
+Rnd -1 : Randomize 7 : rnd2 = Rnd
+again = sf.GetRndString(32)
+Check "Randomize 7 twice repeats Rnd (the reseed took effect)", rnd1 = rnd2, True
+Check "GetRndString after the same Randomize gives another string", first = again, False
+Set seen = CreateObject("Scripting.Dictionary")
+repeats = 0
+For n = 1 To 500
+  Rnd -1 : Randomize 7
+  result = sf.GetRndString(16)
+  If seen.Exists(result) Then repeats = repeats + 1 Else seen.Add result, n
+Next
+Check "500 calls after the same Randomize: all distinct", repeats, 0
+
 On Error Resume Next
 result = sf.GetRndString(10, "")
 n = Err.Number : d = Err.Description : s = Err.Source
@@ -98,6 +116,13 @@ result = sf.GetRndString(-2147483648)
 n = Err.Number : d = Err.Description : s = Err.Source
 On Error GoTo 0
 CheckError "GetRndString of -2147483648", n, d, s, 6, "Overflow", "TarnLib"
+
+' No String can hold 2147483647 characters: the allocation fails before any draw.
+On Error Resume Next
+result = sf.GetRndString(2147483647)
+n = Err.Number : d = Err.Description : s = Err.Source
+On Error GoTo 0
+CheckError "GetRndString of 2147483647", n, d, s, 7, "Out of memory", "TarnLib"
 
 On Error Resume Next
 result = sf.FirstUCase(String(32767, "x"))

@@ -2,7 +2,7 @@
 # use, both bitnesses side by side): a Wine prefix of their own,
 # build/wineprefix-deploy, in which nothing of the library is registered
 # before or after each test, with a wineserver of its own for the test's run.
-export TARN_WINEPREFIX="${TARN_WINEPREFIX_DEPLOY:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/build/wineprefix-deploy}"
+export TARN_WINEPREFIX="${TARN_WINEPREFIX_DEPLOY:-${TARN_WINEPREFIXES:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/build}/wineprefix-deploy}"
 . "$(dirname "${BASH_SOURCE[0]}")/wine_env.sh"
 
 # deploy_start: the prefix and its wineserver, up.

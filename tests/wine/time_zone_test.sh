@@ -5,7 +5,7 @@
 # each zone gets a wineserver of its own, in a prefix of its own, so that the
 # other Wine tests keep theirs.
 set -u
-export TARN_WINEPREFIX="${TARN_WINEPREFIX_TZ:-$(cd "$(dirname "$0")/../.." && pwd)/build/wineprefix-tz}"
+export TARN_WINEPREFIX="${TARN_WINEPREFIX_TZ:-${TARN_WINEPREFIXES:-$(cd "$(dirname "$0")/../.." && pwd)/build}/wineprefix-tz}"
 . "$(dirname "$0")/wine_env.sh"
 client=$1
 dll=$2

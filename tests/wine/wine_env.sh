@@ -2,7 +2,10 @@
 # the build tree, no debug chatter, no Mono or Gecko installers, and every Wine
 # call under a time limit so that nothing can hang a test run.
 TARN_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-export WINEPREFIX="${TARN_WINEPREFIX:-$TARN_ROOT/build/wineprefix}"
+# The folder of the test prefixes (build/ unless TARN_WINEPREFIXES names
+# another: the x86 guest keeps them on its own disk).
+TARN_WINEPREFIXES=${TARN_WINEPREFIXES:-$TARN_ROOT/build}
+export WINEPREFIX="${TARN_WINEPREFIX:-$TARN_WINEPREFIXES/wineprefix}"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
@@ -129,9 +132,10 @@ wine_check_host() {
   fi
 }
 
-# wine_run SECONDS PROGRAM [ARGS...]
+# wine_run SECONDS PROGRAM [ARGS...]: SECONDS is the limit on this host;
+# under emulation TARN_TIME_SCALE multiplies it.
 wine_run() {
-  local limit=$1
+  local limit=$(($1 * ${TARN_TIME_SCALE:-1}))
   shift
   timeout --kill-after=10 "$limit" "$TARN_WINE_LOADER" "$@"
 }
@@ -156,6 +160,12 @@ wine_start() {
   fi
   # A persistent wineserver makes every later Wine start fast.
   timeout 30 wineserver -p >/dev/null 2>&1
+  if [ ! -d "$WINEPREFIX/drive_c/windows/system32" ] && [ -n "${TARN_WINEPREFIX_TEMPLATE:-}" ]; then
+    # A copy of a prefix made earlier (the x86 guest has one) is much faster
+    # than a first wineboot.
+    rmdir "$WINEPREFIX" 2>/dev/null
+    cp -a "$TARN_WINEPREFIX_TEMPLATE" "$WINEPREFIX"
+  fi
   if [ ! -d "$WINEPREFIX/drive_c/windows/system32" ]; then
     env "${boot_env[@]}" timeout --kill-after=10 300 "$TARN_WINE64_LOADER" wineboot.exe -i >/dev/null 2>&1
   elif [ ${#boot_env[@]} -gt 0 ] && [ ! -d "$WINEPREFIX/drive_c/windows/syswow64" ]; then

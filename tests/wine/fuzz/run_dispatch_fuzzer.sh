@@ -4,7 +4,8 @@
 #   tests/wine/fuzz/run_dispatch_fuzzer.sh 64 --seed=7 --calls=1000000
 # Builds nothing: build the preset first. It uses a Wine prefix, wineserver
 # and virtual display of its own (build/wineprefix-fuzz), and keeps name
-# lookups on this machine as the network tests do (needs root).
+# lookups on this machine as the network tests do (needs root). A 32-bit
+# campaign runs in the emulated x86 guest where this host has no 32-bit Wine.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../../.." && pwd)
 bits=${1:-64}
@@ -16,9 +17,13 @@ if [ ! -f "$dll" ] || [ ! -f "$fuzzer" ]; then
   exit 1
 fi
 export TARN_WINE_BITS=$bits
-export TARN_WINEPREFIX="${TARN_WINEPREFIX:-$root/build/wineprefix-fuzz}"
+export TARN_WINEPREFIX="${TARN_WINEPREFIX:-${TARN_WINEPREFIXES:-$root/build}/wineprefix-fuzz}"
 . "$root/tests/wine/wine_env.sh"
-[ "$bits" = 32 ] && { wine32_detect || { echo "run_dispatch_fuzzer: $TARN_WINE32_WHY" >&2; exit 1; }; }
+if [ "$bits" = 32 ] && ! wine32_detect; then
+  # No 32-bit Wine here: the whole campaign runs in the emulated x86 guest.
+  unset TARN_WINEPREFIX
+  exec "$root/scripts/x86-run.sh" --shell -- "$0" 32 "$@"
+fi
 display_pid=
 if [ -z "${DISPLAY:-}" ] && command -v Xvfb >/dev/null; then
   number=$(mktemp)
