@@ -112,18 +112,24 @@ $rows removed "$WINEPREFIX/pristine.user.reg" "$WINEPREFIX/removed.user.reg" "$w
 # machine's classes key (both views) before and after.
 x86_registration() {
   local dir=$work/x86 dll32
-  [ -x "$root/scripts/x86-run.sh" ] || { echo "no scripts/x86-run.sh to run the 32-bit regsvr32"; return 77; }
+  [ -f "$root/scripts/x86-run.sh" ] || { echo "no scripts/x86-run.sh to run the 32-bit regsvr32"; return 77; }
   dll32=$(scratch_windows_dll 32)
   mkdir -p "$dir"
   cp "${dll[32]}" "$dir/TarnLib.dll"
+  # One command a line, each checked on the next (Wine's cmd mishandles
+  # "|| exit /b" after a redirection).
   printf '%s\r\n' '@echo off' \
-    'reg export HKLM\Software\Classes before.reg /y /reg:64 >nul || exit /b 2' \
-    "mkdir \"${dll32%\\*}\" 2>nul" \
-    "copy /y TarnLib.dll \"$dll32\" >nul || exit /b 3" \
-    "regsvr32 /s \"$dll32\" || exit /b 4" \
-    'reg export HKLM\Software\Classes after.reg /y /reg:64 >nul || exit /b 5' \
+    'reg export HKLM\Software\Classes before.reg /y /reg:64 >nul' 'if errorlevel 1 exit /b 2' \
+    "mkdir \"${dll32%\\*}\"" \
+    "copy /y TarnLib.dll \"$dll32\" >nul" 'if errorlevel 1 exit /b 3' \
+    "regsvr32 /s \"$dll32\"" 'if errorlevel 1 exit /b 4' \
+    'reg export HKLM\Software\Classes after.reg /y /reg:64 >nul' 'if errorlevel 1 exit /b 5' \
     'echo registered' > "$dir/register.cmd"
-  (cd "$dir" && "$root/scripts/x86-run.sh" -- register.cmd) || { echo "x86-run.sh register.cmd failed"; return 1; }
+  local status=0
+  (cd "$dir" && bash "$root/scripts/x86-run.sh" -- register.cmd) || status=$?
+  # 125: the runner could not run anything here (no guest could be built).
+  [ $status = 125 ] && { echo "scripts/x86-run.sh cannot run 32-bit programs here"; return 77; }
+  [ $status = 0 ] || { echo "x86-run.sh register.cmd failed ($status)"; return 1; }
   $rows diff "$dir/before.reg" "$dir/after.reg" > "$1"
 }
 compared=yes
