@@ -64,7 +64,7 @@ for file in x64/TarnLib.manifest x86/TarnLib.manifest; do
 done
 grep -q -F "$notes" "$work/new/RELEASE-NOTES.md" || fail "RELEASE-NOTES.md of $new lacks its CHANGELOG section"
 grep -q "^## $old" "$work/new/RELEASE-NOTES.md" && fail "RELEASE-NOTES.md of $new holds the section of $old too"
-property() { msiinfo export "$1" Property | awk -F'\t' -v name="$2" '$1 == name { print $2 }'; }
+property() { msiinfo export "$1" Property | tr -d '\r' | awk -F'\t' -v name="$2" '$1 == name { print $2 }'; }
 [ "$(property "$new_msi" ProductVersion)" = "$new" ] || fail "the $new package's version is $(property "$new_msi" ProductVersion)"
 [ "$(property "$new_msi" ProductName)" = "TarnLib $new (64-bit and 32-bit)" ] ||
   fail "the $new package's name is $(property "$new_msi" ProductName)"
@@ -119,25 +119,30 @@ $rows same "$work/fresh.json" "$work/upgraded.json" ||
 wine_start >/dev/null 2>&1
 TARN_WINE_BITS=64 "$root/tests/wine/run_vbs.sh" "$root/tests/vbs/every_class_installed.vbs" || fail "classes after the upgrade"
 
-# 4. The older over the newer: refused, nothing changed.
-log=$work/downgrade.log
-if msiexec /l* "$(wine_path "$work")\\downgrade.log" /i "$(wine_path "$old_msi")"; then
+# 4. The older over the newer: refused, nothing changed. Wine shows no
+# message in a quiet installation and writes no log of this one: its trace
+# of the installer gives the action that halted and the properties found.
+trace=$work/downgrade.trace
+if WINEDEBUG=+msi msiexec /i "$(wine_path "$old_msi")" 2> "$trace"; then
   fail "msiexec /i $old over $new succeeded"
 fi
 scratch_snapshot downgraded
 products downgraded | cmp -s - "$work/products" || fail "the refused downgrade changed the installed products"
 cmp -s "$work/new/x64/TarnLib.dll" "$(scratch_install_dir 64)/TarnLib.dll" || fail "the refused downgrade changed the DLL"
-# The message is the refusing action's text, formatted with the properties
-# the log lists (Wine shows no message in a quiet installation).
-python3 - "$log" "$old_msi" "$old" "$new" <<'EOF' || fail "downgrade refusal"
+# The message: the refusing action's text, formatted with the package's and
+# the found properties, as Windows Installer shows it.
+python3 - "$trace" "$old_msi" "$old" "$new" <<'EOF' || fail "downgrade refusal"
 import re, subprocess, sys
-log = open(sys.argv[1], encoding='utf-8', errors='replace').read()
+trace = open(sys.argv[1], encoding='utf-8', errors='replace').read()
 old, new = sys.argv[3], sys.argv[4]
-if 'Action start' not in log or not re.search(r'Action start [^:]*:\d\d:\d\d: RefuseDowngrade', log):
-    sys.exit('the refusal did not run')
-table = subprocess.run(['msiinfo', 'export', sys.argv[2], 'CustomAction'], capture_output=True, text=True).stdout
-text = next(line.split('\t')[3] for line in table.splitlines() if line.startswith('RefuseDowngrade\t'))
-properties = dict(re.findall(r'^Property\(S\): (\w+) = (.*)$', log, re.M))
+if 'Execution halted, action L"RefuseDowngrade" returned 1603' not in trace:
+    sys.exit('the installation was not halted by the refusal')
+def table(name):
+    out = subprocess.run(['msiinfo', 'export', sys.argv[2], name], capture_output=True, text=True).stdout
+    return [line.rstrip('\r').split('\t') for line in out.splitlines()[3:]]
+text = next(row[3] for row in table('CustomAction') if row[0] == 'RefuseDowngrade')
+properties = dict((row[0], row[1]) for row in table('Property'))
+properties.update(re.findall(r'msi_set_property \S+ L"(\w+)" L"([^"]*)"', trace))
 message = re.sub(r'\[(\w+)\]', lambda m: properties.get(m.group(1), ''), text)
 print('refused: ' + message)
 if old not in message or new not in message:
