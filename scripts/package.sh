@@ -150,6 +150,10 @@ scratch_registration 64 "$stage/x64/TarnLib.dll" "$registration-64.json" || exit
 scratch_flush
 rows=("64:$registration-64.json")
 if [ "$msi" = both ]; then
+  # The 32-bit DLL's, derived from it, which holds while both type libraries
+  # describe one library for the two targets.
+  python3 packaging/typelib_identity.py "${build[64]}/generated/TarnLib.tlb" "${build[32]}/generated/TarnLib.tlb" ||
+    { echo "package: the two type libraries differ: the 32-bit rows cannot be derived" >&2; exit 1; }
   # The 32-bit DLL's, derived from it: the same registration over a type
   # library from the same IDL, in the other registry view, for win32, at the
   # 32-bit DLL's path.

@@ -3,14 +3,17 @@
 registration wrote, and how the installer source turns them into rows."""
 import json
 import os
+import struct
 import sys
 import tempfile
 import unittest
+import uuid
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), '..', '..', 'packaging'))
 import make_wxs  # noqa: E402
 import registry_rows  # noqa: E402
 import release_notes  # noqa: E402
+import typelib_identity  # noqa: E402
 
 BEFORE = r'''WINE REGISTRY Version 2
 ;; All keys relative to \\Machine
@@ -307,6 +310,49 @@ class InstallerSourceTest(unittest.TestCase):
         upgrade = lambda t: t[t.index('UpgradeCode='):].split('"')[1]
         self.assertNotEqual(product(text), product(other_version))
         self.assertEqual(upgrade(text), upgrade(other_version))
+
+
+
+def type_library(target, guids, lcid=0x409, version=0xB, help_dll=False):
+    """A minimal MSFT file: header, no type infos, the segment directory and
+    a GUID table whose first entry is the library's."""
+    varflags = target | (typelib_identity.HELP_DLL_FLAG if help_dll else 0)
+    header = bytearray(typelib_identity.HEADER)
+    header[:4] = b'MSFT'
+    struct.pack_into('<iIIII', header, 8, 0, lcid, lcid, varflags, version)
+    directory_at = len(header) + (4 if help_dll else 0)
+    table_at = directory_at + 15 * 16
+    directory = bytearray(15 * 16)
+    struct.pack_into('<ii', directory, 16 * typelib_identity.GUID_SEGMENT, table_at, 24 * len(guids))
+    table = b''.join(uuid.UUID(g).bytes_le + bytes(8) for g in guids)
+    return bytes(header) + bytes(4 if help_dll else 0) + bytes(directory) + table
+
+
+class TypeLibraryIdentityTest(unittest.TestCase):
+    LIB = '380BE816-51D0-403D-9DB2-0BE76F0DEF47'
+    CLASS = '9AC6258E-4A74-4907-8655-004DC84EF9DD'
+    OTHER = '00020400-0000-0000-C000-000000000046'
+
+    def test_reads_the_library_and_its_guids(self):
+        for help_dll in (False, True):
+            got = typelib_identity.identity(type_library(3, [self.LIB, self.CLASS], help_dll=help_dll))
+            self.assertEqual((got['library'], got['target'], got['lcid'], got['version'], got['guids']),
+                             (self.LIB, 'win64', 0x409, 0xB, {self.LIB, self.CLASS}), help_dll)
+
+    def test_differences(self):
+        w64 = typelib_identity.identity(type_library(3, [self.LIB, self.CLASS]))
+        cases = [
+            (type_library(1, [self.LIB, self.CLASS]), []),
+            (type_library(1, [self.LIB, self.CLASS, self.OTHER]), ['GUID %s in only one of them' % self.OTHER]),
+            (type_library(1, [self.LIB]), ['GUID %s in only one of them' % self.CLASS]),
+            (type_library(3, [self.LIB, self.CLASS]), ['targets win64 and win64, not win64 and win32']),
+            (type_library(1, [self.LIB, self.CLASS], lcid=0), ['lcid: 1033 and 0']),
+            (type_library(1, [self.LIB, self.CLASS], version=0xC), ['version: 11 and 12']),
+            (type_library(1, [self.CLASS, self.LIB]),
+             ['library: %s and %s' % (self.LIB, self.CLASS)]),
+        ]
+        for data, want in cases:
+            self.assertEqual(typelib_identity.differences(w64, typelib_identity.identity(data)), want, want)
 
 
 if __name__ == '__main__':
