@@ -37,7 +37,8 @@ new="$a.$b.$c.$((d + 1))"
 echo "releases: $old, then $new"
 
 # 1. No notes, no release.
-if TARNLIB_VERSION=$new "$root/scripts/package.sh" > "$work/package-nonotes.log" 2>&1; then
+# The test's release goes to a folder of its own, not into dist/.
+if TARNLIB_VERSION=$new TARNLIB_DIST=$work/dist "$root/scripts/package.sh" > "$work/package-nonotes.log" 2>&1; then
   fail "package.sh made $new without a CHANGELOG section for it"
 elif ! grep -q "no section \"## $new\"" "$work/package-nonotes.log"; then
   tail -n 5 "$work/package-nonotes.log"
@@ -47,14 +48,15 @@ fi
 # 2. The newer release, its notes from a CHANGELOG of its own.
 notes="A release made by the upgrade test, $new."
 { printf '## %s\n\n%s\n\n' "$new" "$notes"; cat "$root/CHANGELOG.md"; } > "$work/CHANGELOG.md"
-TARNLIB_VERSION=$new TARNLIB_CHANGELOG=$work/CHANGELOG.md "$root/scripts/package.sh" > "$work/package-new.log" 2>&1 ||
+TARNLIB_VERSION=$new TARNLIB_CHANGELOG=$work/CHANGELOG.md TARNLIB_DIST=$work/dist \
+  "$root/scripts/package.sh" > "$work/package-new.log" 2>&1 ||
   { tail -n 20 "$work/package-new.log"; echo "FAIL: TARNLIB_VERSION=$new package.sh"; exit 1; }
 old_msi=$root/dist/TarnLib-$old.msi
-new_msi=$root/dist/TarnLib-$new.msi
-for file in "$old_msi" "$new_msi" "$root/dist/TarnLib-$new.zip"; do
+new_msi=$work/dist/TarnLib-$new.msi
+for file in "$old_msi" "$new_msi" "$work/dist/TarnLib-$new.zip"; do
   [ -f "$file" ] || fail "not made: $file"
 done
-unzip -q -o "$root/dist/TarnLib-$new.zip" -d "$work/new"
+unzip -q -o "$work/dist/TarnLib-$new.zip" -d "$work/new"
 for file in x64/TarnLib.dll x86/TarnLib.dll x64/tarnlib-register.exe x86/tarnlib-register.exe; do
   got=$(python3 "$root/packaging/version_of.py" "$work/new/$file")
   [ "$got" = "$new" ] || fail "$file of the $new archive says version $got"
