@@ -17,6 +17,13 @@ wrote: no second list of what a registration should write is kept anywhere.
   registry_rows.py same ROWS_A.json ROWS_B.json
       Exits 1 and names the differences when the two sets of rows differ
       (a folder's final backslash aside).
+  registry_rows.py roots ROWS.json
+      The keys that hold the rows, one a line (CLSID\\{...}, Interface\\{...},
+      TypeLib\\{...}, a ProgID), relative to the classes key: what to export
+      from a registry where they are new.
+  registry_rows.py exported EXPORT.reg... > rows.json
+      The rows in what reg.exe exported of such keys (nothing of them was
+      there before), in both views.
   registry_rows.py merge ROWS.json... > rows.json
       The rows of the registrations one after another (see merged).
   registry_rows.py other-bitness ROWS_64.json FOLDER_64 FOLDER_32 > rows_32.json
@@ -249,6 +256,21 @@ def other_bitness(rows, folder, other_folder):
     return out
 
 
+CONTAINERS = ('appid', 'clsid', 'interface', 'typelib')
+
+
+def roots(rows):
+    """The keys under the classes key that hold the rows: a GUID's key under
+    CLSID, Interface, TypeLib or AppID, or the first key (a ProgID)."""
+    found = []
+    for row in rows:
+        parts = row['key'].split('\\')
+        root = '\\'.join(parts[:2] if parts[0].lower() in CONTAINERS else parts[:1])
+        if root.lower() not in (r.lower() for r in found):
+            found.append(root)
+    return found
+
+
 def merged(*parts):
     """The rows of several registrations made one after another, as one set.
     A value both write (the same view, key and name) is written once; where
@@ -290,6 +312,18 @@ def main(argv):
         for row in sorted(second - first):
             print('only in %s: %s' % (argv[3], row))
         return 0 if first == second else 1
+    if len(argv) == 3 and argv[1] == 'roots':
+        with open(argv[2]) as f:
+            for root in roots(json.load(f)):
+                print(root)
+        return 0
+    if len(argv) >= 3 and argv[1] == 'exported':
+        keys = {}
+        for path in argv[2:]:
+            keys.update(parse(path))
+        json.dump(rows_of({}, keys, CLASSES), sys.stdout, indent=1, sort_keys=True)
+        sys.stdout.write('\n')
+        return 0
     if len(argv) >= 3 and argv[1] == 'merge':
         parts = []
         for path in argv[2:]:
