@@ -189,6 +189,13 @@ class OtherBitnessTest(unittest.TestCase):
             with self.assertRaises(ValueError, msg=value):
                 registry_rows.other_bitness([row('64', 'K', value)], DLL64, DLL32)
 
+    def test_roots_are_the_keys_to_export(self):
+        rows = [row('64', 'CLSID\\{C}\\InprocServer32', 'x'), row('32', 'clsid\\{C}', 'y'),
+                row('64', 'Typelib\\{L}\\b.0\\409\\win64', 'x'), row('64', 'TarnLib.Network\\CLSID', '{C}'),
+                row('64', 'TarnLib.Network.11', 'TarnLib.Network'), row('32', 'Interface\\{I}', '_X')]
+        self.assertEqual(registry_rows.roots(rows),
+                         ['CLSID\\{C}', 'Typelib\\{L}', 'TarnLib.Network', 'TarnLib.Network.11', 'Interface\\{I}'])
+
     def test_merged_keeps_the_first_registrations_value(self):
         first = [row('64', 'Typelib\\{L}\\b.0\\HELPDIR', DLL64), row('64', 'Interface\\{I}', '_X')]
         second = [row('64', 'typelib\\{l}\\B.0\\helpdir', DLL32), row('64', 'Interface\\{I}', '_X'),
