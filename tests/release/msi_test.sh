@@ -113,7 +113,7 @@ $rows removed "$WINEPREFIX/pristine.user.reg" "$WINEPREFIX/removed.user.reg" "$w
 # ...), all new there. (Exporting the whole classes key twice takes over ten
 # minutes under emulation.)
 x86_registration() {
-  local dir=$work/x86 dll32 n=0 root view
+  local dir=$work/x86 dll32 n=0 key view
   [ -f "$root/scripts/x86-run.sh" ] || { echo "no scripts/x86-run.sh to run the 32-bit regsvr32"; return 77; }
   dll32=$(scratch_windows_dll 32)
   mkdir -p "$dir"
