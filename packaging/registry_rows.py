@@ -82,7 +82,7 @@ def is_shared_image(name):
     """Whether name lies under the 32-bit view's link to a shared subkey of
     the classes key (Software\\Classes\\Wow6432Node\\TypeLib...)."""
     parts = name.lower().split('\\')
-    return len(parts) >= 4 and parts[:3] == ['software', 'classes', 'wow6432node'] and parts[3] in SHARED
+    return len(parts) >= 4 and parts[:3] == ['software', 'classes', 'wow6432node'] and parts[3] in LINKED
 
 
 def read_text(path):
@@ -211,10 +211,14 @@ def comparable(row):
 
 SYSKINDS = {'win64': 'win32', 'win32': 'win64'}
 OTHER_VIEW = {'64': '32', '32': '64'}
-# The subkeys of the classes key that both registry views share (Windows 7
-# and later; Wine links them from Wow6432Node): a write of either bitness
-# lands in the one key, which the rows give in view 64.
-SHARED = ('appid', 'protocols', 'typelib')
+# The subkeys of the classes key that each registry view has for itself
+# (Windows 7 and later, and Wine): a 32-bit process's CLSID and Interface keys
+# go to Wow6432Node. Everything else (ProgIDs, TypeLib, AppID) both views
+# share: a write of either bitness lands in the one key, given in view 64.
+REDIRECTED = ('clsid', 'directshow', 'interface', 'media type', 'mediafoundation')
+# The shared keys that Wine's prefix links from Wow6432Node: reg.exe exports
+# them a second time under the link.
+LINKED = ('appid', 'protocols', 'typelib')
 
 
 def other_bitness(rows, folder, other_folder):
@@ -224,9 +228,9 @@ def other_bitness(rows, folder, other_folder):
     the same IDL, which differ only in their target system (win32 or win64).
     The registration therefore writes the same keys and values, with three
     differences, all taken here:
-      - the registry view: a 32-bit process's writes under the classes key go
-        to the 32-bit view, where a 64-bit process's go to the 64-bit view
-        (except under the keys both views share); the type library
+      - the registry view of the CLSID and Interface keys: a 32-bit
+        process's go to the 32-bit view, a 64-bit process's to the 64-bit
+        view (the other keys both views share); the type library
         registration's second copy of each interface key, which goes to the
         other view, swaps with it;
       - the type library's platform subkey (...\<locale>\win64 or win32);
@@ -251,7 +255,7 @@ def other_bitness(rows, folder, other_folder):
         value = row['value']
         if isinstance(value, str):
             value = path(value)
-        view = row['view'] if parts[0].lower() in SHARED else OTHER_VIEW[row['view']]
+        view = OTHER_VIEW[row['view']] if parts[0].lower() in REDIRECTED else row['view']
         out.append(dict(row, view=view, key='\\'.join(parts), value=value))
     return out
 

@@ -161,7 +161,8 @@ class OtherBitnessTest(unittest.TestCase):
          row('32', 'CLSID\\{C}\\InprocServer32', DLL32 + '\\TarnLib.dll')),
         (row('64', 'CLSID\\{C}\\InprocServer32', 'Apartment', 'ThreadingModel'),
          row('32', 'CLSID\\{C}\\InprocServer32', 'Apartment', 'ThreadingModel')),
-        (row('64', 'TarnLib.Network\\CLSID', '{C}'), row('32', 'TarnLib.Network\\CLSID', '{C}')),
+        # ProgIDs are shared by both views, as Wine's 32-bit regsvr32 shows.
+        (row('64', 'TarnLib.Network\\CLSID', '{C}'), row('64', 'TarnLib.Network\\CLSID', '{C}')),
         # The interface keys' copy in the other view swaps with them.
         (row('64', 'Interface\\{I}\\TypeLib', '{L}'), row('32', 'Interface\\{I}\\TypeLib', '{L}')),
         (row('32', 'Interface\\{I}\\TypeLib', '{L}'), row('64', 'Interface\\{I}\\TypeLib', '{L}')),
@@ -173,9 +174,9 @@ class OtherBitnessTest(unittest.TestCase):
         (row('64', 'Typelib\\{L}\\b.0\\HELPDIR', DLL64), row('64', 'Typelib\\{L}\\b.0\\HELPDIR', DLL32)),
         (row('64', 'Typelib\\{L}\\b.0\\FLAGS', '8'), row('64', 'Typelib\\{L}\\b.0\\FLAGS', '8')),
         # Only the platform subkey is a platform: a key named so elsewhere is not.
-        (row('64', 'TarnLib.win64', 'x'), row('32', 'TarnLib.win64', 'x')),
-        ({'view': '64', 'key': 'K', 'name': 'N', 'type': 'integer', 'value': 10},
-         {'view': '32', 'key': 'K', 'name': 'N', 'type': 'integer', 'value': 10}),
+        (row('64', 'TarnLib.win64', 'x'), row('64', 'TarnLib.win64', 'x')),
+        ({'view': '64', 'key': 'CLSID\\{C}', 'name': 'N', 'type': 'integer', 'value': 10},
+         {'view': '32', 'key': 'CLSID\\{C}', 'name': 'N', 'type': 'integer', 'value': 10}),
     ]
 
     def test_rows(self):
