@@ -155,8 +155,8 @@ if [ "$msi" = both ]; then
   python3 packaging/typelib_identity.py "${build[64]}/generated/TarnLib.tlb" "${build[32]}/generated/TarnLib.tlb" ||
     { echo "package: the two type libraries differ: the 32-bit rows cannot be derived" >&2; exit 1; }
   # The 32-bit DLL's, derived from it: the same registration over a type
-  # library from the same IDL: class and interface keys in the 32-bit view, for win32, at the
-  # 32-bit DLL's path.
+  # library from the same IDL, with the class and interface keys in the
+  # 32-bit view, for win32, at the 32-bit DLL's path.
   python3 packaging/registry_rows.py other-bitness "$registration-64.json" \
     "$(scratch_windows_dll 64 | sed 's/\\TarnLib.dll$//')" "$(scratch_windows_dll 32 | sed 's/\\TarnLib.dll$//')" \
     > "$registration-32.json"
