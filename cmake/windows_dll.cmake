@@ -153,7 +153,8 @@ add_custom_command(
   OUTPUT ${CMAKE_BINARY_DIR}/TarnLib.manifest
   COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/packaging/assembly_manifest.py
           ${TARN_IDL} ${PROJECT_VERSION} ${TARN_MANIFEST_ARCH} ${CMAKE_BINARY_DIR}/TarnLib.manifest
-  DEPENDS ${TARN_IDL} ${PROJECT_SOURCE_DIR}/packaging/assembly_manifest.py
+  # The version header changes with the version: the manifest follows it.
+  DEPENDS ${TARN_IDL} ${PROJECT_SOURCE_DIR}/packaging/assembly_manifest.py ${TARN_GENERATED}/tarn_version.h
   COMMENT "Assembly manifest of TarnLib.dll from TarnLib.idl")
 add_custom_target(tarn_manifest ALL DEPENDS ${CMAKE_BINARY_DIR}/TarnLib.manifest)
 include(cmake/deployment_tests.cmake)

@@ -136,13 +136,7 @@ if [ "${TARN_BITS:-both}" = both ]; then
   echo "== release: scripts/package.sh, the archive, the installer under Wine, two builds compared"
 
   release_test tools python3 "$root/tests/release/packaging_tools_test.py"
-  if wine32_detect; then
-    release_test package "$root/scripts/package.sh"
-  else
-    # No complete installer without 32-bit programs: the 64-bit one is tested.
-    release_test package "$root/scripts/package.sh" --msi-64-only
-    skip_notes+=("installer made and tested with the 64-bit DLL only: $TARN_WINE32_WHY")
-  fi
+  release_test package "$root/scripts/package.sh"
   release_version=$(python3 "$root/packaging/version_of.py" "$root/build/mingw64/TarnLib.dll" 2>/dev/null)
   release_msi=$(ls "$root/dist/TarnLib-$release_version.msi" 2>/dev/null ||
     ls "$root/dist/TarnLib-$release_version-x64only.msi" 2>/dev/null)
@@ -150,6 +144,8 @@ if [ "${TARN_BITS:-both}" = both ]; then
     python3 "$root/tests/release/archive_test.py" "$root/dist/TarnLib-$release_version.zip" "$root"
   release_test installer "$root/tests/release/msi_test.sh" "${release_msi:-no installer was made}" \
     "$root/build/mingw64/TarnLib.dll" "$root/build/mingw32/TarnLib.dll"
+  release_test upgrade "$root/tests/release/upgrade_test.sh"
+  release_test signing "$root/tests/release/signing_test.sh"
   release_test reproducible "$root/tests/release/reproducible_build_test.sh"
 fi
 

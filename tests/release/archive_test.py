@@ -4,12 +4,13 @@
   archive_test.py ARCHIVE.zip BUILD_ROOT
 
 Checks the entries (x64/ and x86/ with the DLL and the registration tool of
-that bitness, the type library, header, GUID file, README, LICENSE, CHANGELOG
-and the documentation under docs/), that each program in x64/ and x86/ is of
-that folder's machine and is the build's file byte for byte, that the type
-library at the top is the 32-bit one the README describes, that every link in
-the shipped pages resolves inside the archive (doc_links.py), and that every
-entry carries the same time, the one SOURCE_DATE_EPOCH gives (when set).
+that bitness, the type library, header, GUID file, README, LICENSE, CHANGELOG,
+the release notes and the documentation under docs/), that each program in
+x64/ and x86/ is of that folder's machine and is the build's file byte for
+byte, that the type library at the top is the 32-bit one the README
+describes, that every link in the shipped pages resolves inside the archive
+(doc_links.py), and that every entry carries the same time, the one
+SOURCE_DATE_EPOCH gives (when set).
 """
 import os
 import struct
@@ -22,7 +23,7 @@ import doc_links
 REQUIRED = {
     'x64/TarnLib.dll', 'x64/tarnlib-register.exe', 'x86/TarnLib.dll', 'x86/tarnlib-register.exe',
     'x64/TarnLib.manifest', 'x86/TarnLib.manifest',
-    'TarnLib.tlb', 'TarnLib_h.h', 'TarnLib_i.c', 'README.md', 'LICENSE', 'CHANGELOG.md',
+    'TarnLib.tlb', 'TarnLib_h.h', 'TarnLib_i.c', 'README.md', 'LICENSE', 'CHANGELOG.md', 'RELEASE-NOTES.md',
 } | set(doc_links.SHIPPED_PAGES)
 OPTIONAL = set()
 MACHINE = {'x64': 0x8664, 'x86': 0x14C}

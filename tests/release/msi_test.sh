@@ -8,7 +8,11 @@
 #     the client programs listed below);
 #  3. msiexec /x /qn leaves no file, folder or key behind;
 #  4. what the installer wrote under HKLM\Software\Classes is what regsvr32
-#     writes for the same DLLs at the same paths, key for key, value for value;
+#     writes for the same DLLs at the same paths, key for key, value for value:
+#     the 64-bit regsvr32 in this prefix, the 32-bit one through
+#     scripts/x86-run.sh (a fresh prefix of its own, exported with reg.exe),
+#     so that the 32-bit rows the package derives are checked against a real
+#     32-bit registration wherever the runner works;
 #  5. installed per user, the same rows are written and removed again (Wine
 #     does not activate classes registered per user, so nothing is called).
 # A bitness whose programs Wine cannot run here is reported and skipped; when
@@ -102,25 +106,59 @@ cmp -s "$work/installer-cache.before" "$work/installer-cache.after" ||
 $rows removed "$WINEPREFIX/pristine.system.reg" "$WINEPREFIX/removed.system.reg" "$work/msi.json" || fail "keys left in the machine's registry"
 $rows removed "$WINEPREFIX/pristine.user.reg" "$WINEPREFIX/removed.user.reg" "$work/msi.json" || fail "keys left in the user's registry"
 
-# 4. The same rows as regsvr32 writes, for each bitness that runs here.
-for bits in "${runnable[@]}"; do
-  scratch_registration "$bits" "${dll[$bits]}" "$work/regsvr32-$bits.json" || fail "regsvr32 ${bits}-bit"
-done
-python3 - "$work" "${runnable[@]}" <<'EOF' > "$work/regsvr32.json"
-import json, sys
-rows = []
-for bits in sys.argv[2:]:
-    rows += json.load(open('%s/regsvr32-%s.json' % (sys.argv[1], bits)))
-json.dump(rows, sys.stdout)
-EOF
-if [ ${#runnable[@]} = ${#bits_in_package[@]} ]; then
-  if $rows same "$work/regsvr32.json" "$work/msi.json"; then
-    echo "the installer writes what regsvr32 writes: $(grep -c '"key"' "$work/msi.json") values"
-  else
-    fail "the installer's rows differ from regsvr32's"
-  fi
+# 4. The same rows as regsvr32 writes, the 64-bit DLL's registered first.
+# x86_registration OUT.json: the 32-bit regsvr32 on the 32-bit DLL at the
+# installer's path, in the runner's fresh prefix; then reg.exe exports, in
+# both views, each key that holds the installer's rows (CLSID\{...}, ProgIDs,
+# ...), all new there. (Exporting the whole classes key twice takes over ten
+# minutes under emulation.)
+x86_registration() {
+  local dir=$work/x86 dll32 n=0 key view
+  [ -f "$root/scripts/x86-run.sh" ] || { echo "no scripts/x86-run.sh to run the 32-bit regsvr32"; return 77; }
+  dll32=$(scratch_windows_dll 32)
+  mkdir -p "$dir"
+  cp "${dll[32]}" "$dir/TarnLib.dll"
+  # One command a line, each checked on the next (Wine's cmd mishandles
+  # "|| exit /b" after a redirection). A key missing in a view exports nothing.
+  {
+    printf '%s\r\n' '@echo off' "mkdir \"${dll32%\\*}\"" \
+      "copy /y TarnLib.dll \"$dll32\" >nul" 'if errorlevel 1 exit /b 3' \
+      "regsvr32 /s \"$dll32\"" 'if errorlevel 1 exit /b 4'
+    while read -r key; do
+      for view in '' 'Wow6432Node\'; do
+        n=$((n + 1))
+        printf 'reg export "HKLM\\Software\\Classes\\%s%s" key%03d.reg /y /reg:64 >nul 2>nul\r\n' "$view" "$key" $n
+      done
+    done < <($rows roots "$work/msi.json")
+    printf '%s\r\n' 'echo registered'
+  } > "$dir/register.cmd"
+  local status=0
+  (cd "$dir" && bash "$root/scripts/x86-run.sh" -- register.cmd) || status=$?
+  # 125: the runner could not run anything here (no guest could be built).
+  [ $status = 125 ] && { echo "scripts/x86-run.sh cannot run 32-bit programs here"; return 77; }
+  [ $status = 0 ] || { echo "x86-run.sh register.cmd failed ($status)"; return 1; }
+  $rows exported "$dir"/key*.reg > "$1"
+}
+compared=yes
+scratch_registration 64 "${dll[64]}" "$work/regsvr32-64.json" || fail "regsvr32 64-bit"
+parts=("$work/regsvr32-64.json")
+if [[ " ${bits_in_package[*]} " == *" 32 "* ]]; then
+  status=0
+  x86_registration "$work/regsvr32-32.json" || status=$?
+  case $status in
+    0) parts+=("$work/regsvr32-32.json")
+       echo "32-bit regsvr32 through scripts/x86-run.sh: $(grep -c '"key"' "$work/regsvr32-32.json") values" ;;
+    77) compared=no ;;
+    *) fail "the 32-bit regsvr32 could not be run through scripts/x86-run.sh" ;;
+  esac
+fi
+$rows merge "${parts[@]}" > "$work/regsvr32.json"
+if [ $compared = no ]; then
+  echo "skipped: comparison with regsvr32 needs every bitness of the package to be registered"
+elif $rows same "$work/regsvr32.json" "$work/msi.json"; then
+  echo "the installer writes what regsvr32 writes: $(grep -c '"key"' "$work/msi.json") values"
 else
-  echo "skipped: comparison with regsvr32 needs every bitness of the package to run here"
+  fail "the installer's rows differ from regsvr32's"
 fi
 
 # 5. Per user. Wine ignores MSIINSTALLPERUSER, so the per-user context is
@@ -153,5 +191,7 @@ scratch_snapshot per_user_removed
 $rows removed "$WINEPREFIX/pristine.user.reg" "$WINEPREFIX/per_user_removed.user.reg" "$work/msi.json" || fail "per user: keys left"
 $rows removed "$WINEPREFIX/pristine.system.reg" "$WINEPREFIX/per_user_removed.system.reg" "$work/msi.json" || fail "per user: machine keys left"
 
-[ $failed = 0 ] && echo "installer: installed, used, compared and removed"
-exit $failed
+[ $failed = 0 ] || exit 1
+echo "installer: installed, used, compared and removed"
+# Everything else passed; without the comparison the test is not complete.
+[ $compared = yes ] || exit 77
