@@ -82,7 +82,8 @@ if [ $way = guest ]; then
   done
   scale=$(guest_time_scale)
   {
-    echo "export HOME=/root USER=root TARN_X86_IN_GUEST=1 TARN_X86_RUNNER=host TARN_TIME_SCALE=$scale"
+    # A UTF-8 locale, as on the host: Wine gives files their Unicode names in it.
+    echo "export HOME=/root USER=root LANG=C.UTF-8 TARN_X86_IN_GUEST=1 TARN_X86_RUNNER=host TARN_TIME_SCALE=$scale"
     echo "export TARN_WINEPREFIXES=/var/tmp/tarn-prefixes TARN_WINEPREFIX_TEMPLATE=$TARN_GUEST_PREFIXES/template"
     echo "mkdir -p /var/tmp/tarn-prefixes"
     # The caller's TARN_ settings, but for the ones that describe this host.
