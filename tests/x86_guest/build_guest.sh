@@ -73,13 +73,14 @@ Xvfb :9 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 export DISPLAY=:9
 sleep 2
 WINEPREFIX=$TARN_GUEST_PREFIXES/template timeout 900 /usr/lib/wine/wine64 wineboot.exe -i
-WINEPREFIX=$TARN_GUEST_PREFIXES/template timeout 120 wineserver -w
+# Under emulation on a busy host the first start takes many minutes.
+WINEPREFIX=$TARN_GUEST_PREFIXES/template timeout 1500 wineserver -w
 test -f $TARN_GUEST_PREFIXES/template/drive_c/windows/syswow64/cscript.exe
 test -f $TARN_GUEST_PREFIXES/template/drive_c/windows/system32/cscript.exe
 /usr/lib/wine/wine --version
 echo prefix ready
 JOB
-if ! guest_boot "$job" 1800 --keep >/dev/null || [ "$(cat "$job/status")" != 0 ]; then
+if ! guest_boot "$job" 3000 --keep >/dev/null || [ "$(cat "$job/status")" != 0 ]; then
   echo "build_guest: making the Wine prefix in the guest failed:" >&2
   cat "$job/out" >&2
   exit 1
