@@ -18,7 +18,7 @@ add_test(NAME lifetime_unload_cycles
          COMMAND ${TARN_WINE_PREFIX_RUN} ${TARN_TEST_SCRIPTS}/lifetime/run_repeated.sh 2
                  $<TARGET_FILE:tarnlib_lifetime_tests> unload 2500)
 add_test(NAME lifetime_short_lived_threads
-         COMMAND ${TARN_WINE_PREFIX_RUN} ${TARN_TEST_SCRIPTS}/run_wine_program.sh
+         COMMAND ${TARN_WINE_PREFIX_RUN} ${TARN_TEST_SCRIPTS}/lifetime/run_repeated.sh 1
                  $<TARGET_FILE:tarnlib_lifetime_tests> threads 2000)
 # Fresh processes: the first use is raced each time.
 add_test(NAME lifetime_sta_race
