@@ -38,6 +38,22 @@ inline void QuarterRound(Lanes* x, int a, int b, int c, int d) {
   XorRotate(x[b], x[c], 7);
 }
 
+// The 20 rounds (10 column and diagonal double rounds) over one block's words
+// or over four blocks' lanes.
+template <class Words>
+void TwentyRounds(Words& x) {
+  for (int round = 0; round < 10; ++round) {
+    QuarterRound(x, 0, 4, 8, 12);
+    QuarterRound(x, 1, 5, 9, 13);
+    QuarterRound(x, 2, 6, 10, 14);
+    QuarterRound(x, 3, 7, 11, 15);
+    QuarterRound(x, 0, 5, 10, 15);
+    QuarterRound(x, 1, 6, 11, 12);
+    QuarterRound(x, 2, 7, 8, 13);
+    QuarterRound(x, 3, 4, 9, 14);
+  }
+}
+
 }  // namespace
 
 ChaCha20::ChaCha20(const Key& key, const Nonce& nonce, uint32_t counter) {
@@ -53,16 +69,7 @@ ChaCha20::ChaCha20(const Key& key, const Nonce& nonce, uint32_t counter) {
 
 ChaCha20::Block ChaCha20::NextBlock() {
   Block x = state_;
-  for (int round = 0; round < 10; ++round) {
-    QuarterRound(x, 0, 4, 8, 12);
-    QuarterRound(x, 1, 5, 9, 13);
-    QuarterRound(x, 2, 6, 10, 14);
-    QuarterRound(x, 3, 7, 11, 15);
-    QuarterRound(x, 0, 5, 10, 15);
-    QuarterRound(x, 1, 6, 11, 12);
-    QuarterRound(x, 2, 7, 8, 13);
-    QuarterRound(x, 3, 4, 9, 14);
-  }
+  TwentyRounds(x);
   for (int i = 0; i < 16; ++i) x[i] += state_[i];
   ++state_[12];
   return x;
@@ -74,16 +81,7 @@ ChaCha20::FourBlocks ChaCha20::NextFourBlocks() {
   start[12] += Lanes{0, 1, 2, 3};  // the block counter wraps as NextBlock's does
   Lanes x[16];
   for (int i = 0; i < 16; ++i) x[i] = start[i];
-  for (int round = 0; round < 10; ++round) {
-    QuarterRound(x, 0, 4, 8, 12);
-    QuarterRound(x, 1, 5, 9, 13);
-    QuarterRound(x, 2, 6, 10, 14);
-    QuarterRound(x, 3, 7, 11, 15);
-    QuarterRound(x, 0, 5, 10, 15);
-    QuarterRound(x, 1, 6, 11, 12);
-    QuarterRound(x, 2, 7, 8, 13);
-    QuarterRound(x, 3, 4, 9, 14);
-  }
+  TwentyRounds(x);
   FourBlocks out;
   for (int i = 0; i < 16; ++i) {
     const Lanes word = x[i] + start[i];
